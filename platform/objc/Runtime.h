@@ -1,0 +1,62 @@
+#pragma once
+// The host runtime as the rest of the repository sees it: the GNU Objective-C runtime's
+// C API, plus selectors that are registered once per name instead of hashed per call.
+
+#include <objc/message.h>
+#include <objc/runtime.h>
+
+#include <algorithm>
+#include <cstddef>
+
+namespace objc {
+
+using ::BOOL;
+using ::Class;
+using ::id;
+using ::IMP;
+using ::SEL;
+
+// A string usable as a template argument, so that each selector name gets its own
+// function-local static below.
+template <std::size_t N>
+struct FixedString {
+  char chars[N]{};
+  constexpr FixedString(const char (&text)[N]) { std::copy_n(text, N, chars); }
+};
+
+// The selector of `Name`, registered with the runtime the first time this name is used;
+// afterwards a load of a static.
+template <FixedString Name>
+SEL selector() {
+  static const SEL registered = sel_registerName(Name.chars);
+  return registered;
+}
+
+// `"screenIsOn"_sel` is `selector<"screenIsOn">()`.
+namespace literals {
+template <FixedString Name>
+SEL operator""_sel() {
+  return selector<Name>();
+}
+}  // namespace literals
+
+// A class by name, or Nil when no class of that name is registered.
+inline Class getClass(const char* name) { return objc_getClass(name); }
+
+// Implementations are stored untyped and called typed. The detour through a function
+// type without parameters is the conversion both compilers accept without a warning.
+template <class Fn>
+Fn impAs(IMP imp) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(imp));
+}
+
+template <class Fn>
+IMP toImp(Fn fn) {
+  return reinterpret_cast<IMP>(reinterpret_cast<void (*)()>(fn));
+}
+
+inline id asId(Class cls) { return reinterpret_cast<id>(cls); }
+inline Class classOf(id object) { return object ? object_getClass(object) : Nil; }
+inline const char* nameOf(Class cls) { return cls ? class_getName(cls) : "nil"; }
+
+}  // namespace objc

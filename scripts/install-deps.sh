@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, and only those that are missing.
+# Idempotent: a machine that has them all runs no apt-get at all.
+set -euo pipefail
+
+packages=(
+  cmake make g++ clang-14 libclang-rt-14-dev
+  libobjc-12-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libplist-dev libcli11-dev nlohmann-json3-dev
+  binutils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
