@@ -5,6 +5,7 @@
 
 #include "platform/objc/Encoding.h"
 #include "platform/objc/Fatal.h"
+#include "platform/objc/MethodObserver.h"
 #include "platform/objc/Runtime.h"
 
 #include <cassert>
@@ -119,22 +120,23 @@ State& stateOf(id object) {
   return *reinterpret_cast<State*>(reinterpret_cast<char*>(object) + detail::StateOffset<State>::value);
 }
 
-// Adds an instance method with the encoding of `implementation`'s C++ type. Like the
-// runtime, adds nothing and answers false when the class itself already has the selector.
-template <class Fn>
-bool addMethod(Class cls, SEL sel, Fn implementation) {
-  return class_addMethod(cls, sel, toImp(implementation), encodingOf<Fn>().c_str());
-}
-
-// The same with the encoding a table gives: the C++ type must agree with it, so a
-// mismatch stops the load instead of corrupting memory at the first call.
+// Adds an instance method, as a library adds one to a host class. Like the runtime, adds
+// nothing and answers false when the class itself already has the selector. The C++ type
+// of `implementation` must agree with `declaredTypes`: a mismatch stops the load instead
+// of corrupting memory at the first call.
 template <class Fn>
 bool addMethod(Class cls, SEL sel, Fn implementation, const char* declaredTypes) {
   if (!sameEncoding(encodingOf<Fn>(), declaredTypes)) {
     fatal("adding -[%s %s]: implementation is %s, declared %s", nameOf(cls), sel_getName(sel),
           encodingOf<Fn>().c_str(), declaredTypes);
   }
-  return class_addMethod(cls, sel, toImp(implementation), declaredTypes);
+  if (cls == Nil) {
+    noteMethodChange(MethodChange::NoClass, cls, sel, declaredTypes);
+    return false;
+  }
+  const bool added = class_addMethod(cls, sel, toImp(implementation), declaredTypes);
+  noteMethodChange(added ? MethodChange::Added : MethodChange::AlreadyThere, cls, sel, declaredTypes);
+  return added;
 }
 
 }  // namespace objc

@@ -147,6 +147,12 @@ Class makeRootClass() {
   classSide("new"_sel, &newInstance);
   classSide("class"_sel, &classItself);
   classSide("instancesRespondToSelector:"_sel, &instancesRespondToSelector);
+  // This runtime's root metaclass does not inherit the root's instance methods, so the
+  // few that class objects answer are given to it as well.
+  classSide("respondsToSelector:"_sel, &respondsToSelector);
+  classSide("self"_sel, &returnSelf);
+  classSide("isEqual:"_sel, &isEqual);
+  classSide("hash"_sel, &hashOf);
   // Class objects live for the whole process and are not counted.
   classSide("retain"_sel, &returnSelf);
   classSide("release"_sel, &doNothing);
