@@ -1,0 +1,114 @@
+#include "platform/coremotion/CoreMotion.h"
+
+#include "platform/core/HostClasses.h"
+#include "platform/core/RunLoop.h"
+#include "platform/objc/Block.h"
+#include "platform/objc/ClassBuilder.h"
+
+namespace coremotion {
+namespace {
+
+using namespace objc::literals;
+using objc::send;
+
+World world = [](double) { return Reading{{0, 0, 0}, {0, 0, -1}}; };
+bool sensorAvailable = true;
+long long delivered = 0;
+
+struct MotionState {
+  Reading reading;
+};
+
+Vector3 userAcceleration(id self, SEL) { return objc::stateOf<MotionState>(self).reading.userAcceleration; }
+Vector3 gravity(id self, SEL) { return objc::stateOf<MotionState>(self).reading.gravity; }
+
+struct ManagerState {
+  double interval = 0.01;
+  bool active = false;
+  objc::Ref handler;
+  objc::Ref latest;
+  core::RunLoop::WorkId pending = 0;
+  // A released manager stops delivering: its next delivery is taken back.
+  ~ManagerState() {
+    if (pending != 0) core::RunLoop::main().cancel(pending);
+  }
+};
+
+ManagerState& managerOf(id self) { return objc::stateOf<ManagerState>(self); }
+
+void deliver(id manager);
+
+void scheduleNext(id manager) {
+  ManagerState& state = managerOf(manager);
+  // Not retained: a manager that is released takes the pending delivery back.
+  state.pending = core::RunLoop::main().scheduleAfter(state.interval, core::RunLoop::Source::Sensor,
+                                                      [manager] { deliver(manager); });
+}
+
+void deliver(id manager) {
+  ManagerState& state = managerOf(manager);
+  state.pending = 0;
+  if (!state.active) return;
+  objc::Ref keep{manager};
+  objc::Ref motion = objc::Ref::adopt(send<id()>(objc::getClass("CMDeviceMotion"), "new"_sel));
+  objc::stateOf<MotionState>(motion).reading = world(core::RunLoop::main().now());
+  state.latest = motion;
+  ++delivered;
+  scheduleNext(manager);
+  objc::Ref handler = state.handler;
+  objc::callBlock<void(id, id)>(handler, motion.get(), nil);
+}
+
+BOOL isDeviceMotionAvailable(id, SEL) { return sensorAvailable ? YES : NO; }
+BOOL isDeviceMotionActive(id self, SEL) { return managerOf(self).active ? YES : NO; }
+void setDeviceMotionUpdateInterval(id self, SEL, double interval) {
+  managerOf(self).interval = interval > 0.001 ? interval : 0.001;
+}
+double deviceMotionUpdateInterval(id self, SEL) { return managerOf(self).interval; }
+
+void startDeviceMotionUpdatesToQueue(id self, SEL, id, id handler) {
+  ManagerState& state = managerOf(self);
+  if (!sensorAvailable) return;
+  state.handler = objc::Ref(handler);
+  if (state.active) return;
+  state.active = true;
+  scheduleNext(self);
+}
+
+void stopDeviceMotionUpdates(id self, SEL) {
+  ManagerState& state = managerOf(self);
+  state.active = false;
+  state.handler.reset();
+  if (state.pending != 0) core::RunLoop::main().cancel(state.pending);
+  state.pending = 0;
+}
+
+id deviceMotion(id self, SEL) { return managerOf(self).latest; }
+
+}  // namespace
+
+void registerClasses() {
+  if (core::isAbsent("CMMotionManager")) return;
+  objc::ClassBuilder("CMDeviceMotion", objc::rootClass())
+      .state<MotionState>()
+      .method("userAcceleration"_sel, &userAcceleration)
+      .method("gravity"_sel, &gravity)
+      .build();
+  objc::ClassBuilder("CMMotionManager", objc::rootClass())
+      .state<ManagerState>()
+      .method("isDeviceMotionAvailable"_sel, &isDeviceMotionAvailable)
+      .method("isDeviceMotionActive"_sel, &isDeviceMotionActive)
+      .method("setDeviceMotionUpdateInterval:"_sel, &setDeviceMotionUpdateInterval)
+      .method("deviceMotionUpdateInterval"_sel, &deviceMotionUpdateInterval)
+      .method("startDeviceMotionUpdatesToQueue:withHandler:"_sel, &startDeviceMotionUpdatesToQueue)
+      .method("stopDeviceMotionUpdates"_sel, &stopDeviceMotionUpdates)
+      .method("deviceMotion"_sel, &deviceMotion)
+      .build();
+}
+
+void setWorld(World newWorld) { world = std::move(newWorld); }
+Reading readingAt(double time) { return world(time); }
+void setSensorAvailable(bool available) { sensorAvailable = available; }
+long long deliveredReadings() { return delivered; }
+
+}  // namespace coremotion

@@ -1,0 +1,127 @@
+#include "platform/device/Device.h"
+
+#include "platform/controlcenter/ControlCenter.h"
+#include "platform/core/HostClasses.h"
+#include "platform/core/RunLoop.h"
+#include "platform/coremotion/CoreMotion.h"
+#include "platform/foundation/CFNotificationCenter.h"
+#include "platform/foundation/DeviceRoot.h"
+#include "platform/foundation/Foundation.h"
+#include "platform/frontboard/FrontBoard.h"
+#include "platform/objc/AutoreleasePool.h"
+#include "platform/objc/Fatal.h"
+#include "platform/objc/MethodObserver.h"
+#include "platform/springboard/SpringBoard.h"
+#include "platform/telephony/Telephony.h"
+
+#include <cstdlib>
+
+namespace device {
+namespace {
+
+bool booted = false;
+
+void recordMethodChange(objc::MethodChange change, Class cls, SEL sel, const char* types) {
+  const std::string className = objc::nameOf(cls);
+  const std::string selector = sel_getName(sel);
+  core::record("hook", "-[" + className + " " + selector + "] " + objc::describe(change),
+               {{"class", className}, {"selector", selector}, {"types", types ? types : ""},
+                {"result", objc::describe(change)}});
+}
+
+bool writeDevicePlist(const std::string& devicePath, const plist::Dictionary& contents) {
+  auto hostPath = resolve(devicePath);
+  const bool written = hostPath && ensureParentDirectories(*hostPath) && plist::writeDictionaryAtomically(contents, *hostPath);
+  core::record("file.write", devicePath + (written ? "" : " (failed)"), {{"path", devicePath}, {"ok", written}});
+  return written;
+}
+
+// Puts the tweak and its filter into DynamicLibraries, as its package installs them.
+void installTweak(const std::filesystem::path& library) {
+  auto directory = resolve(kDynamicLibraries);
+  std::filesystem::create_directories(*directory);
+  std::error_code error;
+  std::filesystem::create_symlink(std::filesystem::absolute(library), *directory / "Tessaro.dylib", error);
+  if (error) objc::fatal("cannot install %s: %s", library.c_str(), error.message().c_str());
+  plist::Dictionary filter{{"Filter", plist::Dictionary{{"Bundles", plist::Array{plist::Value("com.apple.springboard")}}}}};
+  plist::writeDictionaryAtomically(filter, *directory / "Tessaro.plist");
+}
+
+}  // namespace
+
+Device::Device(const BootOptions& options) {
+  if (booted) objc::fatal("a device is already running in this process");
+  booted = true;
+  if (!options.root.empty()) setRoot(options.root);
+  core::RunLoop::main().setRealtime(options.realtime);
+  objc::AutoreleasePool pool;
+
+  core::setAbsentClasses(options.absentClasses);
+  for (const std::string& name : options.absentClasses) core::record("boot", "host without " + name, {{"absent", name}});
+  foundation::registerClasses();
+  springboard::registerClasses();
+  telephony::registerClasses();
+  controlcenter::registerClasses();
+  frontboard::registerClasses();
+  coremotion::registerClasses();
+  coremotion::setSensorAvailable(options.motionSensor);
+  objc::setMethodObserver(&recordMethodChange);
+
+  if (options.settings) writeDevicePlist(kSettingsPath, *options.settings);
+  for (const auto& [path, contents] : options.files) writeDevicePlist(path, contents);
+  if (options.loadTweak) installTweak(options.tweakLibrary.empty() ? builtTweakLibrary() : options.tweakLibrary);
+
+  if (options.beforeLoad) options.beforeLoad();
+  core::record("boot", "SpringBoard starts; root " + root().string(), {{"root", root().string()}});
+  if (auto libraries = resolve(kDynamicLibraries); libraries && std::filesystem::is_directory(*libraries)) {
+    loaded_ = substrate::loadDynamicLibraries(*libraries, "com.apple.springboard");
+  }
+  for (const auto& result : loaded_) {
+    core::record("library", result.library + (result.loaded ? " loaded" : " not loaded: " + result.reason),
+                 {{"library", result.library}, {"loaded", result.loaded}, {"reason", result.reason}});
+  }
+}
+
+std::filesystem::path Device::builtTweakLibrary() {
+  if (const char* override = std::getenv("TESSARO_TWEAK_LIBRARY")) return override;
+  return TESSARO_BUILT_TWEAK;
+}
+
+double Device::now() const { return core::RunLoop::main().now(); }
+void Device::runFor(double seconds) { core::RunLoop::main().runFor(seconds); }
+void Device::runUntil(double time) { core::RunLoop::main().runUntil(time); }
+bool Device::runUntilIdle(double limitSeconds) { return core::RunLoop::main().runUntilIdle(now() + limitSeconds); }
+
+void Device::pressLockButton() {
+  objc::AutoreleasePool pool;
+  springboard::pressLockButton(false);
+}
+void Device::pressHomeButton() {
+  objc::AutoreleasePool pool;
+  springboard::pressHomeButton(false);
+}
+bool Device::unlock() {
+  objc::AutoreleasePool pool;
+  return springboard::unlock();
+}
+void Device::setLowPowerMode(bool enabled) { foundation::setLowPowerMode(enabled); }
+void Device::setCharging(bool charging) { springboard::setCharging(charging); }
+void Device::setCallInProgress(bool inCall) { springboard::setCallInProgress(inCall); }
+
+bool Device::writeSettings(const plist::Dictionary& settings) { return writeDevicePlist(kSettingsPath, settings); }
+
+std::optional<plist::Dictionary> Device::readSettings() const {
+  auto path = resolve(kSettingsPath);
+  return path ? plist::readDictionary(*path) : std::nullopt;
+}
+
+void Device::postNotification(const std::string& name) {
+  objc::AutoreleasePool pool;
+  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), foundation::makeString(name), nullptr,
+                                       nil, 1);
+}
+
+bool Device::displayOn() const { return springboard::state().displayOn; }
+bool Device::lockScreenUp() const { return springboard::state().lockScreenUp; }
+
+}  // namespace device

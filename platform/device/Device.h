@@ -1,0 +1,76 @@
+#pragma once
+// A whole device: the stand-in SpringBoard with its frameworks, a device root directory
+// for its files, and the libraries of its DynamicLibraries directory loaded at start.
+// The runtime is process-global and hooks cannot be taken back, so there is one device per
+// process: constructing a second one is an error.
+
+#include "platform/core/EventLog.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/substrate/Loader.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace device {
+
+inline constexpr const char* kSettingsPath = "/var/mobile/Library/Preferences/com.brel.tessaro.plist";
+inline constexpr const char* kStylingPath = "/var/mobile/Library/Preferences/com.brel.corvel.plist";
+inline constexpr const char* kDynamicLibraries = "/Library/MobileSubstrate/DynamicLibraries";
+
+struct BootOptions {
+  std::filesystem::path root;                 // empty: a fresh temporary directory
+  std::set<std::string> absentClasses;        // host classes this device does not have
+  std::optional<plist::Dictionary> settings;  // the tweak's settings file, written before start
+  std::vector<std::pair<std::string, plist::Dictionary>> files;  // other property lists, by device path
+  bool loadTweak = true;                      // put the built Tessaro into DynamicLibraries
+  std::filesystem::path tweakLibrary;         // empty: the one this build made
+  bool realtime = false;
+  bool motionSensor = true;
+  // Runs after the host's classes exist and before any library loads (a test giving the
+  // host a method of its own, say).
+  std::function<void()> beforeLoad;
+};
+
+class Device {
+ public:
+  explicit Device(const BootOptions& options = {});
+  Device(const Device&) = delete;
+  Device& operator=(const Device&) = delete;
+
+  // Driving the main run loop.
+  double now() const;
+  void runFor(double seconds);
+  void runUntil(double time);
+  bool runUntilIdle(double limitSeconds = 3600.0);
+
+  // The user, and the world around the device.
+  void pressLockButton();
+  void pressHomeButton();
+  bool unlock();
+  void setLowPowerMode(bool enabled);
+  void setCharging(bool charging);
+  void setCallInProgress(bool inCall);
+
+  // Another process: a settings editor writing its file, anyone posting a notification.
+  bool writeSettings(const plist::Dictionary& settings);
+  std::optional<plist::Dictionary> readSettings() const;
+  void postNotification(const std::string& name);
+
+  bool displayOn() const;
+  bool lockScreenUp() const;
+  const std::vector<substrate::LoadResult>& loadedLibraries() const { return loaded_; }
+  core::EventLog& log() const { return core::eventLog(); }
+
+  // The built Tessaro library, as CMake placed it.
+  static std::filesystem::path builtTweakLibrary();
+
+ private:
+  std::vector<substrate::LoadResult> loaded_;
+};
+
+}  // namespace device

@@ -1,0 +1,237 @@
+#include "platform/foundation/InputLimits.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace plist::detail {
+
+bool xmlWithinLimits(std::string_view xml, int maxDepth) {
+  constexpr auto npos = std::string_view::npos;
+  std::vector<std::string_view> open;
+  std::size_t i = 0;
+  const auto skipPast = [&](std::size_t from, std::string_view terminator) {
+    const std::size_t found = xml.find(terminator, from);
+    if (found == npos) return false;
+    i = found + terminator.size();
+    return true;
+  };
+  while ((i = xml.find('<', i)) != npos) {
+    const std::string_view rest = xml.substr(i);
+    bool skipped = true;
+    if (rest.starts_with("<!--")) {
+      skipped = skipPast(i + 4, "-->");
+    } else if (rest.starts_with("<![CDATA[")) {
+      skipped = skipPast(i + 9, "]]>");
+    } else if (rest.starts_with("<?")) {
+      skipped = skipPast(i + 2, "?>");
+    } else if (rest.starts_with("<!")) {
+      // Stopping at the first '>' skips as little as possible, so nothing libplist reads as
+      // an element can hide inside a declaration.
+      skipped = skipPast(i + 2, ">");
+    } else {
+      const std::size_t end = xml.find('>', i);
+      if (end == npos) return false;
+      std::string_view tag = xml.substr(i + 1, end - i - 1);
+      // The tag ends at its first '>'. A parser that honours quotes agrees only if no quote
+      // is left open there; and a '<' inside means the markup is not what it seems.
+      char quote = 0;
+      for (const char c : tag) {
+        if (c == '<') return false;
+        if (quote == 0 && (c == '"' || c == '\'')) {
+          quote = c;
+        } else if (c == quote) {
+          quote = 0;
+        }
+      }
+      if (quote != 0) return false;
+      const bool closing = tag.starts_with('/');
+      const bool selfClosing = !closing && tag.ends_with('/');
+      if (closing) tag.remove_prefix(1);
+      const std::string_view name = tag.substr(0, tag.find_first_of(" \t\r\n/"));
+      if (name.empty()) return false;
+      if (closing) {
+        if (open.empty() || open.back() != name) return false;
+        open.pop_back();
+      } else if (!selfClosing) {
+        if (open.size() >= static_cast<std::size_t>(maxDepth)) return false;
+        open.push_back(name);
+      }
+      i = end + 1;
+    }
+    if (!skipped) return false;
+  }
+  return true;
+}
+
+namespace {
+
+std::uint64_t readBigEndian(const std::uint8_t* p, std::size_t size) {
+  std::uint64_t value = 0;
+  for (std::size_t k = 0; k < size; ++k) value = value << 8 | p[k];
+  return value;
+}
+
+// What the walk needs to know of one object: where its references are, and the bytes of
+// payload it carries.
+struct Shape {
+  bool container = false;
+  std::uint64_t references = 0;
+  std::size_t referencesAt = 0;
+  std::uint64_t payload = 0;
+};
+
+class Bplist {
+ public:
+  explicit Bplist(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+  bool readTrailer() {
+    constexpr std::size_t kHeader = 8, kTrailer = 32;
+    if (bytes_.size() < kHeader + kTrailer || std::memcmp(bytes_.data(), "bplist00", kHeader) != 0) return false;
+    const std::uint8_t* trailer = bytes_.data() + bytes_.size() - kTrailer;
+    offsetSize_ = trailer[6];
+    referenceSize_ = trailer[7];
+    count_ = readBigEndian(trailer + 8, 8);
+    top_ = readBigEndian(trailer + 16, 8);
+    const std::uint64_t table = readBigEndian(trailer + 24, 8);
+    const std::size_t tableLimit = bytes_.size() - kTrailer;
+    if (offsetSize_ < 1 || offsetSize_ > 8 || referenceSize_ < 1 || referenceSize_ > 8) return false;
+    if (table < kHeader || table > tableLimit) return false;
+    tableOffset_ = static_cast<std::size_t>(table);
+    return count_ > 0 && top_ < count_ && count_ <= (tableLimit - tableOffset_) / offsetSize_;
+  }
+
+  std::uint64_t count() const { return count_; }
+  std::uint64_t top() const { return top_; }
+
+  std::uint64_t reference(const Shape& shape, std::uint64_t n) const {
+    return readBigEndian(bytes_.data() + shape.referencesAt + n * referenceSize_, referenceSize_);
+  }
+
+  std::optional<Shape> shape(std::uint64_t index) const {
+    if (index >= count_) return std::nullopt;
+    const std::uint64_t offset = readBigEndian(bytes_.data() + tableOffset_ + index * offsetSize_, offsetSize_);
+    if (offset < 8 || offset >= tableOffset_) return std::nullopt;
+    const auto at = static_cast<std::size_t>(offset);
+    Shape shape;
+    const unsigned type = bytes_[at] >> 4;
+    std::uint64_t length = 0;
+    std::size_t after = 0;
+    switch (type) {
+      case 0x4:  // data
+      case 0x5:  // ASCII string
+      case 0x6:  // UTF-16 string, up to 3 bytes of UTF-8 per unit
+      case 0x7:  // UTF-8 string
+        if (!readLength(at, length, after)) return std::nullopt;
+        length = std::min<std::uint64_t>(length, std::uint64_t{1} << 40);
+        shape.payload = type == 0x6 ? length * 3 : length;
+        return shape;
+      case 0xA:  // array
+      case 0xC:  // set
+      case 0xD:  // dictionary: keys, then values
+        if (!readLength(at, length, after)) return std::nullopt;
+        if (length > (tableOffset_ - after) / referenceSize_ / (type == 0xD ? 2 : 1)) return std::nullopt;
+        shape.container = true;
+        shape.references = type == 0xD ? length * 2 : length;
+        shape.referencesAt = after;
+        return shape;
+      default:
+        return shape;
+    }
+  }
+
+ private:
+  // A small length sits in the marker's low nibble; 0xF means an integer object follows.
+  bool readLength(std::size_t at, std::uint64_t& length, std::size_t& after) const {
+    const unsigned nibble = bytes_[at] & 0xF;
+    if (nibble != 0xF) {
+      length = nibble;
+      after = at + 1;
+      return true;
+    }
+    if (at + 1 >= tableOffset_ || bytes_[at + 1] >> 4 != 0x1) return false;
+    const std::size_t size = std::size_t{1} << (bytes_[at + 1] & 0xF);
+    if (size > 8 || size > tableOffset_ - (at + 2)) return false;
+    length = readBigEndian(bytes_.data() + at + 2, size);
+    after = at + 2 + size;
+    return true;
+  }
+
+  std::span<const std::uint8_t> bytes_;
+  std::size_t offsetSize_ = 0;
+  std::size_t referenceSize_ = 0;
+  std::uint64_t count_ = 0;
+  std::uint64_t top_ = 0;
+  std::size_t tableOffset_ = 0;
+};
+
+}  // namespace
+
+bool binaryWithinLimits(std::span<const std::uint8_t> bytes, int maxDepth, std::uint64_t maxCost) {
+  Bplist file(bytes);
+  if (!file.readTrailer()) return false;
+  maxCost = std::min<std::uint64_t>(maxCost, std::numeric_limits<std::uint32_t>::max() - 1);
+  const std::uint64_t capped = maxCost + 1;
+
+  // Shared objects are walked once: their cost and the height of container nesting below
+  // them are remembered. height is stored plus one, so that 0 means not seen yet.
+  constexpr std::uint16_t kUnseen = 0, kOpen = 0xFFFF;
+  std::vector<std::uint32_t> cost(file.count(), 0);
+  std::vector<std::uint16_t> height(file.count(), kUnseen);
+
+  struct Frame {
+    std::uint64_t index;
+    Shape shape;
+    std::uint64_t next = 0;
+    std::uint64_t cost = kNodeCost;
+    std::uint16_t height = 1;
+  };
+  std::vector<Frame> stack;
+  const auto add = [&](std::uint64_t childCost, std::uint16_t childHeight) {
+    if (stack.empty()) return;
+    Frame& parent = stack.back();
+    parent.cost = std::min(capped, parent.cost + childCost);
+    parent.height = std::max<std::uint16_t>(parent.height, static_cast<std::uint16_t>(childHeight + 1));
+  };
+  const auto visit = [&](std::uint64_t index) {
+    if (index >= file.count() || height[index] == kOpen) return false;  // out of range, or a cycle
+    if (height[index] != kUnseen) {
+      const std::uint16_t below = static_cast<std::uint16_t>(height[index] - 1);
+      if (stack.size() + below > static_cast<std::size_t>(maxDepth)) return false;
+      add(cost[index], below);
+      return true;
+    }
+    const std::optional<Shape> shape = file.shape(index);
+    if (!shape) return false;
+    if (!shape->container) {
+      cost[index] = static_cast<std::uint32_t>(std::min(capped, kNodeCost + shape->payload));
+      height[index] = 1;
+      add(cost[index], 0);
+      return true;
+    }
+    if (stack.size() >= static_cast<std::size_t>(maxDepth)) return false;
+    height[index] = kOpen;
+    stack.push_back(Frame{index, *shape});
+    return true;
+  };
+
+  if (!visit(file.top())) return false;
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    if (frame.next < frame.shape.references) {
+      const std::uint64_t child = file.reference(frame.shape, frame.next++);
+      if (!visit(child)) return false;
+      continue;
+    }
+    const Frame done = frame;
+    stack.pop_back();
+    cost[done.index] = static_cast<std::uint32_t>(done.cost);
+    height[done.index] = static_cast<std::uint16_t>(done.height + 1);
+    add(done.cost, done.height);
+  }
+  return cost[file.top()] <= maxCost;
+}
+
+}  // namespace plist::detail

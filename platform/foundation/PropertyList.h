@@ -1,0 +1,192 @@
+#pragma once
+// Property-list values as the device keeps them in its preference files, and reading and
+// writing those files. Plain C++: the runtime classes (NSDictionary, NSNumber...) wrap it.
+
+#include <compare>
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace plist {
+
+class Value;
+
+using Array = std::vector<Value>;
+// Ordered like the device's XML output; std::less<> lets callers look up with a string_view.
+using Dictionary = std::map<std::string, Value, std::less<>>;
+using Data = std::vector<std::uint8_t>;
+
+// A point in time as the device counts it: seconds since 2001-01-01T00:00:00Z.
+struct Date {
+  double sinceReferenceDate = 0;
+
+  // NaN equals NaN, so that a value read back compares equal to the one written.
+  friend bool operator==(const Date& a, const Date& b) noexcept;
+};
+
+enum class Kind { Boolean, Integer, Real, String, Data, Date, Array, Dictionary };
+
+namespace detail {
+
+// Owns one T on the heap with value semantics. A Value cannot hold its own containers in
+// place: std::map of an incomplete type is not guaranteed to compile.
+template <typename T>
+class Box {
+ public:
+  explicit Box(T value) : ptr_(std::make_unique<T>(std::move(value))) {}
+  Box(const Box& other) : ptr_(std::make_unique<T>(other.get())) {}
+  Box(Box&&) noexcept = default;
+  Box& operator=(const Box& other) {
+    // Copy before letting go of the old tree: `other` may live inside it.
+    ptr_ = std::make_unique<T>(other.get());
+    return *this;
+  }
+  Box& operator=(Box&&) noexcept = default;
+  ~Box() = default;
+
+  // A moved-from box reads as empty instead of dangling.
+  const T& get() const { return ptr_ ? *ptr_ : empty(); }
+  T& get() {
+    if (!ptr_) ptr_ = std::make_unique<T>();
+    return *ptr_;
+  }
+
+ private:
+  static const T& empty() {
+    static const T instance;
+    return instance;
+  }
+  std::unique_ptr<T> ptr_;
+};
+
+template <typename T>
+inline constexpr bool isCharacter =
+    std::is_same_v<T, char> || std::is_same_v<T, wchar_t> || std::is_same_v<T, char8_t> ||
+    std::is_same_v<T, char16_t> || std::is_same_v<T, char32_t>;
+
+}  // namespace detail
+
+class Value {
+ public:
+  // Boolean NO: what a missing setting reads as.
+  Value() noexcept;
+
+  // Each C++ type picks exactly one kind: a bool stays a boolean, every other integer type is
+  // an integer (an unsigned value above INT64_MAX wraps like a C cast), a character type is
+  // refused, and a const char* is a string.
+  template <typename T>
+    requires std::same_as<T, bool>
+  Value(T b) noexcept : storage_(b) {}
+  template <std::integral T>
+    requires(!std::same_as<T, bool> && !detail::isCharacter<T>)
+  Value(T i) noexcept : storage_(static_cast<std::int64_t>(i)) {}
+  template <std::floating_point T>
+  Value(T r) noexcept : storage_(static_cast<double>(r)) {}
+  Value(const char* s);  // must not be null
+  Value(std::string s) noexcept;
+  Value(std::string_view s);
+  Value(std::nullptr_t) = delete;
+  Value(plist::Data d) noexcept;
+  Value(plist::Date d) noexcept;
+  Value(plist::Array a);
+  Value(plist::Dictionary d);
+
+  Value(const Value& other);
+  Value(Value&& other) noexcept;
+  // Both assignments are safe when `other` is an element of this value.
+  Value& operator=(const Value& other);
+  Value& operator=(Value&& other) noexcept;
+  ~Value();
+
+  Kind kind() const noexcept;
+  bool isBoolean() const noexcept { return kind() == Kind::Boolean; }
+  bool isInteger() const noexcept { return kind() == Kind::Integer; }
+  bool isReal() const noexcept { return kind() == Kind::Real; }
+  bool isString() const noexcept { return kind() == Kind::String; }
+  bool isData() const noexcept { return kind() == Kind::Data; }
+  bool isDate() const noexcept { return kind() == Kind::Date; }
+  bool isArray() const noexcept { return kind() == Kind::Array; }
+  bool isDictionary() const noexcept { return kind() == Kind::Dictionary; }
+
+  // The held value, or nullptr when this is another kind.
+  const bool* asBoolean() const noexcept;
+  const std::int64_t* asInteger() const noexcept;
+  const double* asReal() const noexcept;
+  const std::string* asString() const noexcept;
+  std::string* asString() noexcept;
+  const plist::Data* asData() const noexcept;
+  plist::Data* asData() noexcept;
+  const plist::Date* asDate() const noexcept;
+  const plist::Array* asArray() const noexcept;
+  plist::Array* asArray() noexcept;
+  const plist::Dictionary* asDictionary() const noexcept;
+  plist::Dictionary* asDictionary() noexcept;
+
+  // NSNumber's readings for booleans, integers and reals, NSString's for strings (see
+  // Numbers.h). Data, dates, arrays and dictionaries read as NO / 0 / 0.0; hasNumberValue()
+  // tells that apart from a real zero.
+  bool hasNumberValue() const noexcept;
+  bool boolValue() const noexcept;
+  std::int32_t intValue() const noexcept;
+  std::int64_t integerValue() const noexcept;
+  float floatValue() const noexcept;
+  double doubleValue() const noexcept;
+
+  // Same kind and same value: an integer 1 is not equal to a real 1.0, a NaN real equals a
+  // NaN real, and dictionaries compare key by key.
+  friend bool operator==(const Value& a, const Value& b);
+
+ private:
+  using Storage = std::variant<bool, std::int64_t, double, std::string, plist::Data, plist::Date,
+                               detail::Box<plist::Array>, detail::Box<plist::Dictionary>>;
+  Storage storage_;
+};
+
+// --- Files --------------------------------------------------------------------------------
+
+enum class Format {
+  Xml,     // what the device writes for preferences, and the default here
+  Binary,  // bplist00, as devices also write; for tests and tools
+};
+
+// Larger inputs are refused before parsing.
+inline constexpr std::size_t kMaxFileSize = 64u << 20;
+// Deeper nesting of arrays and dictionaries is refused, on reading and on writing: libplist
+// recurses once per level and would overflow the stack.
+inline constexpr int kMaxNesting = 512;
+
+// Parses an XML or binary property list held in memory. Malformed, oversized, too deeply
+// nested input, or input holding something this model has no kind for (a keyed-archive UID)
+// gives nullopt, never a partial value.
+std::optional<Value> parse(std::span<const std::uint8_t> bytes);
+
+// Reads an XML or binary property list whose top level is a dictionary. A missing,
+// unreadable, non-regular, oversized or malformed file, or one with another top level,
+// gives nullopt.
+std::optional<Dictionary> readDictionary(const std::filesystem::path& path);
+
+// Encodes `value`, or nullopt when it cannot be stored: a string or key that is not valid
+// UTF-8 or holds a NUL, a non-finite date or one beyond year ~33000, or nesting deeper than
+// kMaxNesting.
+std::optional<std::vector<std::uint8_t>> serialize(const Value& value, Format format = Format::Xml);
+
+// Replaces `path` with `dictionary`: the bytes go to a temporary file beside it, are synced,
+// and the temporary file is renamed over `path`, so a reader sees the old file or the new one,
+// never a mixture. The file ends up with mode 0644. On any failure it returns false, removes
+// the temporary file, and leaves an existing file untouched.
+bool writeDictionaryAtomically(const Dictionary& dictionary, const std::filesystem::path& path,
+                               Format format = Format::Xml);
+
+}  // namespace plist

@@ -1,0 +1,22 @@
+#include "platform/frontboard/FrontBoard.h"
+
+#include "platform/core/HostCall.h"
+#include "platform/core/HostClasses.h"
+#include "platform/objc/ClassBuilder.h"
+#include "platform/objc/Singleton.h"
+
+namespace frontboard {
+namespace {
+using namespace objc::literals;
+void addGestureRecognizerToDisplayWithIdentity(id self, SEL sel, id, id) { core::recordHostCall(self, sel); }
+}  // namespace
+
+void registerClasses() {
+  if (core::isAbsent("FBSystemGestureManager")) return;
+  objc::ClassBuilder("FBSystemGestureManager", objc::rootClass())
+      .classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod)
+      .method("addGestureRecognizer:toDisplayWithIdentity:"_sel, &addGestureRecognizerToDisplayWithIdentity)
+      .build();
+}
+
+}  // namespace frontboard

@@ -1,0 +1,82 @@
+// SpringBoard's lock flows, in the order the device runs them.
+
+#include "platform/core/EventLog.h"
+#include "platform/objc/Message.h"
+#include "platform/objc/Singleton.h"
+#include "platform/springboard/SpringBoard.h"
+
+namespace springboard {
+namespace {
+
+using namespace objc::literals;
+using objc::send;
+
+id shared(const char* className) {
+  Class cls = objc::getClass(className);
+  return cls ? objc::sharedInstanceOf(objc::asId(cls)) : nil;
+}
+
+void setDisplay(bool on) {
+  state().displayOn = on;
+  core::record("display", on ? "on" : "off", {{"on", on}});
+}
+
+void goDark() {
+  send<void(BOOL, BOOL, int)>(shared("SBDashBoardViewController"), "setInScreenOffMode:forAutoUnlock:fromUnlockSource:"_sel,
+                              YES, NO, 0);
+  send<void()>(shared("SBUIBiometricResource"), "noteScreenDidTurnOff"_sel);
+  if (!state().lockScreenUp) {
+    state().lockScreenUp = true;
+    send<void()>(shared("SBLockScreenManager"), "lockScreenViewControllerDidPresent"_sel);
+  }
+  setDisplay(false);
+  send<void(float)>(shared("SBBacklightController"), "preventIdleSleepForNumberOfSeconds:"_sel, state().idleSleepRequest);
+}
+
+}  // namespace
+
+HostState& state() {
+  static HostState current;
+  return current;
+}
+
+void turnScreenOnOverLockScreen() {
+  if (state().displayOn) return;
+  send<void(id)>(shared("SBDashBoardViewController"), "_displayWillTurnOnWhileOnDashBoard:"_sel, nil);
+  setDisplay(true);
+}
+
+void pressLockButton(bool simulated) {
+  core::record("button", simulated ? "lock (simulated)" : "lock", {{"button", "lock"}, {"simulated", simulated}});
+  if (state().displayOn) {
+    goDark();
+  } else {
+    turnScreenOnOverLockScreen();
+  }
+}
+
+void pressHomeButton(bool simulated) {
+  core::record("button", simulated ? "home (simulated)" : "home", {{"button", "home"}, {"simulated", simulated}});
+  if (!state().displayOn) turnScreenOnOverLockScreen();
+}
+
+bool unlock() {
+  if (!state().displayOn || !state().lockScreenUp) return false;
+  send<void(int)>(shared("SBDashBoardViewController"), "finishUIUnlockFromSource:"_sel, 0);
+  state().lockScreenUp = false;
+  send<void()>(shared("SBLockScreenManager"), "lockScreenViewControllerDidDismiss"_sel);
+  core::record("unlock", "unlocked", {{"locked", false}});
+  return true;
+}
+
+void setCharging(bool charging) {
+  state().charging = charging;
+  core::record("power", charging ? "charging" : "unplugged", {{"charging", charging}});
+}
+
+void setCallInProgress(bool inCall) {
+  state().callInProgress = inCall;
+  core::record("call", inCall ? "in progress" : "ended", {{"inCall", inCall}});
+}
+
+}  // namespace springboard

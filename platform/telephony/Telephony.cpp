@@ -1,0 +1,22 @@
+#include "platform/telephony/Telephony.h"
+
+#include "platform/core/HostClasses.h"
+#include "platform/objc/ClassBuilder.h"
+#include "platform/objc/Singleton.h"
+#include "platform/springboard/SpringBoard.h"
+
+namespace telephony {
+namespace {
+using namespace objc::literals;
+BOOL hasCurrentCalls(id, SEL) { return springboard::state().callInProgress ? YES : NO; }
+}  // namespace
+
+void registerClasses() {
+  if (core::isAbsent("TUCallCenter")) return;
+  objc::ClassBuilder("TUCallCenter", objc::rootClass())
+      .classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod)
+      .method("hasCurrentCalls"_sel, &hasCurrentCalls)
+      .build();
+}
+
+}  // namespace telephony

@@ -1,0 +1,97 @@
+#include "platform/foundation/PropertyList.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using plist::Array;
+using plist::Dictionary;
+using plist::Kind;
+using plist::Value;
+
+namespace {
+
+// Overload resolution is where a bool turns into an integer or a pointer into a bool.
+static_assert(!std::is_constructible_v<Value, char>);
+static_assert(!std::is_constructible_v<Value, std::nullptr_t>);
+static_assert(!std::is_constructible_v<Value, const int*>);
+
+TEST(Value, EachCppTypePicksOneKind) {
+  EXPECT_EQ(Value(true).kind(), Kind::Boolean);
+  EXPECT_EQ(Value(false).kind(), Kind::Boolean);
+  EXPECT_EQ(Value(0).kind(), Kind::Integer);
+  EXPECT_EQ(Value(std::uint8_t{200}).kind(), Kind::Integer);
+  EXPECT_EQ(*Value(std::size_t{7}).asInteger(), 7);
+  EXPECT_EQ(Value(1.5f).kind(), Kind::Real);
+  EXPECT_EQ(Value("text").kind(), Kind::String);
+  const char* pointer = "text";
+  EXPECT_EQ(Value(pointer).kind(), Kind::String);
+  EXPECT_EQ(Value(std::string_view("text")).kind(), Kind::String);
+  EXPECT_EQ(Value(plist::Data{1, 2}).kind(), Kind::Data);
+  EXPECT_EQ(Value(plist::Date{1.0}).kind(), Kind::Date);
+  EXPECT_EQ(Value(Array{}).kind(), Kind::Array);
+  EXPECT_EQ(Value(Dictionary{}).kind(), Kind::Dictionary);
+  EXPECT_EQ(Value().kind(), Kind::Boolean);
+  EXPECT_FALSE(*Value().asBoolean());
+
+  const Value number(3);
+  EXPECT_EQ(number.asString(), nullptr);
+  EXPECT_EQ(number.asDictionary(), nullptr);
+  EXPECT_EQ(number.asReal(), nullptr);
+}
+
+TEST(Value, EqualityIsByKindAndValue) {
+  EXPECT_NE(Value(1), Value(1.0));
+  EXPECT_NE(Value(1), Value(true));
+  EXPECT_NE(Value("1"), Value(1));
+  EXPECT_EQ(Value(std::nan("")), Value(std::nan("")));
+  EXPECT_EQ(Value(plist::Date{std::nan("")}), Value(plist::Date{std::nan("")}));
+  EXPECT_EQ(Value(0.0), Value(-0.0));
+
+  const Dictionary a{{"list", Array{1, "two", Dictionary{{"deep", 3.5}}}}, {"flag", true}};
+  Dictionary b = a;
+  EXPECT_EQ(Value(a), Value(b));
+  (*(*b["list"].asArray())[2].asDictionary())["deep"] = 3.25;
+  EXPECT_NE(Value(a), Value(b));
+}
+
+TEST(Value, CopiesAreDeep) {
+  Value original(Dictionary{{"list", Array{1, 2}}});
+  Value copy = original;
+  copy.asDictionary()->at("list").asArray()->push_back(3);
+  EXPECT_EQ(original.asDictionary()->at("list").asArray()->size(), 2u);
+
+  Value moved = std::move(copy);
+  EXPECT_EQ(moved.asDictionary()->at("list").asArray()->size(), 3u);
+}
+
+// The element lives inside the value being replaced; ASan reports a use after free if the
+// old contents go first.
+TEST(Value, AssigningAnElementToItsContainerIsSafe) {
+  Value scalar(Array{Value(2.5), Value("x")});
+  scalar = (*scalar.asArray())[0];
+  EXPECT_EQ(scalar, Value(2.5));
+
+  Value nested(Array{Array{1, 2}});
+  nested = (*nested.asArray())[0];
+  EXPECT_EQ(nested, Value(Array{1, 2}));
+
+  Value moving(Dictionary{{"k", "text"}});
+  moving = std::move(moving.asDictionary()->at("k"));
+  EXPECT_EQ(moving, Value("text"));
+}
+
+TEST(Value, OnlyScalarsAndStringsHaveANumberValue) {
+  for (const Value& v : {Value(false), Value(0), Value(0.0), Value("")}) EXPECT_TRUE(v.hasNumberValue());
+  for (const Value& v : {Value(plist::Data{9}), Value(plist::Date{5.0}), Value(Array{1}), Value(Dictionary{{"a", 1}})}) {
+    EXPECT_FALSE(v.hasNumberValue());
+    EXPECT_FALSE(v.boolValue());
+    EXPECT_EQ(v.intValue(), 0);
+    EXPECT_EQ(v.integerValue(), 0);
+    EXPECT_EQ(v.doubleValue(), 0.0);
+    EXPECT_EQ(v.floatValue(), 0.0f);
+  }
+}
+
+}  // namespace

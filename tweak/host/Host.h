@@ -1,0 +1,50 @@
+#pragma once
+// What the tweak relies on from SpringBoard and the system. Classes are looked up by name
+// on first use and cached; a missing class is nil, and every message to nil answers NO, 0
+// or nil, so the test that used it simply fails.
+
+#include "platform/objc/Block.h"
+#include "platform/objc/Message.h"
+
+#include <functional>
+
+namespace host {
+
+Class SBLockScreenManager();
+Class SBBacklightController();
+Class SBUIController();
+Class SBIconController();
+Class SBHBDoubleTapUpGestureRecognizer();
+Class FBSystemGestureManager();
+Class TUCallCenter();
+Class NSProcessInfo();
+
+// [[NSProcessInfo processInfo] isLowPowerModeEnabled]
+BOOL isLowPowerModeEnabled();
+// [[SBBacklightController sharedInstance] screenIsOn]
+BOOL screenIsOn();
+// [[TUCallCenter sharedInstance] hasCurrentCalls]
+BOOL hasCurrentCalls();
+// [[SBUIController sharedInstance] isBatteryCharging]
+BOOL isBatteryCharging();
+// [SBLockScreenManager sharedInstance]
+id lockScreenManager();
+// [UIApplication sharedApplication], SpringBoard itself
+id application();
+void simulateLockButtonPress();
+void simulateHomeButtonPress();
+
+// A main-run-loop timer, retained for the caller: the reference it is stored in is strong.
+id scheduleTimer(double interval, id target, SEL action, BOOL repeats);
+// Ending a timer is always to invalidate it and then clear the reference.
+void endTimer(id& timer);
+// Work on the main queue after `seconds`.
+void dispatchAfter(double seconds, std::function<void()> work);
+// Posts a system-wide notification, delivered immediately, without object or payload.
+void postNotification(id name);
+
+// The settings dictionary of the file, owned by the caller, or nil when there is no
+// readable dictionary there.
+id readSettingsFile();
+
+}  // namespace host
