@@ -1,5 +1,6 @@
 #include "platform/coremotion/CoreMotion.h"
 
+#include "platform/core/EventLog.h"
 #include "platform/core/HostClasses.h"
 #include "platform/core/RunLoop.h"
 #include "platform/objc/Block.h"
@@ -14,6 +15,7 @@ using objc::send;
 World world = [](double) { return Reading{{0, 0, 0}, {0, 0, -1}}; };
 bool sensorAvailable = true;
 long long delivered = 0;
+int active = 0;
 
 struct MotionState {
   Reading reading;
@@ -31,6 +33,10 @@ struct ManagerState {
   // A released manager stops delivering: its next delivery is taken back.
   ~ManagerState() {
     if (pending != 0) core::RunLoop::main().cancel(pending);
+    if (active) {
+      --coremotion::active;
+      core::record("motion", "updates ended: manager released", {{"active", coremotion::active}});
+    }
   }
 };
 
@@ -72,11 +78,17 @@ void startDeviceMotionUpdatesToQueue(id self, SEL, id, id handler) {
   state.handler = objc::Ref(handler);
   if (state.active) return;
   state.active = true;
+  ++active;
+  core::record("motion", "updates started", {{"active", active}, {"interval", state.interval}});
   scheduleNext(self);
 }
 
 void stopDeviceMotionUpdates(id self, SEL) {
   ManagerState& state = managerOf(self);
+  if (state.active) {
+    --active;
+    core::record("motion", "updates stopped", {{"active", active}});
+  }
   state.active = false;
   state.handler.reset();
   if (state.pending != 0) core::RunLoop::main().cancel(state.pending);
@@ -110,5 +122,6 @@ void setWorld(World newWorld) { world = std::move(newWorld); }
 Reading readingAt(double time) { return world(time); }
 void setSensorAvailable(bool available) { sensorAvailable = available; }
 long long deliveredReadings() { return delivered; }
+int activeManagers() { return active; }
 
 }  // namespace coremotion

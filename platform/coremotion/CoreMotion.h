@@ -28,5 +28,7 @@ Reading readingAt(double time);
 void setSensorAvailable(bool available);
 // How many readings all motion managers have delivered.
 long long deliveredReadings();
+// How many motion managers are delivering now.
+int activeManagers();
 
 }  // namespace coremotion

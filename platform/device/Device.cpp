@@ -4,6 +4,7 @@
 #include "platform/core/HostClasses.h"
 #include "platform/core/RunLoop.h"
 #include "platform/coremotion/CoreMotion.h"
+#include "platform/coremotion/MotionWorld.h"
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/foundation/Foundation.h"
@@ -65,6 +66,7 @@ Device::Device(const BootOptions& options) {
   frontboard::registerClasses();
   coremotion::registerClasses();
   coremotion::setSensorAvailable(options.motionSensor);
+  coremotion::world();
   objc::setMethodObserver(&recordMethodChange);
 
   if (options.settings) writeDevicePlist(kSettingsPath, *options.settings);

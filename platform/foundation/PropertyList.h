@@ -2,7 +2,6 @@
 // Property-list values as the device keeps them in its preference files, and reading and
 // writing those files. Plain C++: the runtime classes (NSDictionary, NSNumber...) wrap it.
 
-#include <compare>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -84,15 +83,17 @@ class Value {
   Value() noexcept;
 
   // Each C++ type picks exactly one kind: a bool stays a boolean, every other integer type is
-  // an integer (an unsigned value above INT64_MAX wraps like a C cast), a character type is
-  // refused, and a const char* is a string.
+  // an integer (an unsigned value above INT64_MAX wraps like a C cast), float and double are
+  // reals, and a const char* is a string. Character types, long double, pointers and nullptr
+  // do not compile.
   template <typename T>
     requires std::same_as<T, bool>
   Value(T b) noexcept : storage_(b) {}
   template <std::integral T>
     requires(!std::same_as<T, bool> && !detail::isCharacter<T>)
   Value(T i) noexcept : storage_(static_cast<std::int64_t>(i)) {}
-  template <std::floating_point T>
+  template <typename T>
+    requires std::same_as<T, float> || std::same_as<T, double>
   Value(T r) noexcept : storage_(static_cast<double>(r)) {}
   Value(const char* s);  // must not be null
   Value(std::string s) noexcept;
@@ -178,8 +179,8 @@ std::optional<Value> parse(std::span<const std::uint8_t> bytes);
 std::optional<Dictionary> readDictionary(const std::filesystem::path& path);
 
 // Encodes `value`, or nullopt when it cannot be stored: a string or key that is not valid
-// UTF-8 or holds a NUL, a non-finite date or one beyond year ~33000, or nesting deeper than
-// kMaxNesting.
+// UTF-8 or holds a NUL, a date that is not finite or lies more than 10^12 s from 2001, nesting
+// deeper than kMaxNesting, or a result larger than kMaxFileSize (it could not be read back).
 std::optional<std::vector<std::uint8_t>> serialize(const Value& value, Format format = Format::Xml);
 
 // Replaces `path` with `dictionary`: the bytes go to a temporary file beside it, are synced,

@@ -13,7 +13,6 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -249,7 +248,7 @@ std::optional<std::vector<std::uint8_t>> encode(plist_t node, Format format) {
     plist_to_xml(node, &raw, &length);
   }
   const std::unique_ptr<char, MallocDeleter> owned(raw);
-  if (!raw || length == 0) return std::nullopt;
+  if (!raw || length == 0 || length > kMaxFileSize) return std::nullopt;
   const auto* begin = reinterpret_cast<const std::uint8_t*>(raw);
   return std::vector<std::uint8_t>(begin, begin + length);
 }

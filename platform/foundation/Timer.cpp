@@ -1,10 +1,13 @@
 // NSTimer on the main run loop: sends its selector to its target (retained) after the
 // interval, again each interval when repeating, until invalidated.
 
+#include "platform/core/EventLog.h"
 #include "platform/core/RunLoop.h"
 #include "platform/foundation/Classes.h"
 #include "platform/objc/ClassBuilder.h"
 #include "platform/objc/Message.h"
+
+#include <string>
 
 
 namespace foundation::detail {
@@ -45,6 +48,9 @@ void fire(id timer) {
     state.valid = false;
     state.target.reset();
     state.userInfo.reset();
+    // One-shot timers are the time-outs the host can see end; repeating ones are ticks.
+    const std::string fired = std::string("-[") + objc::nameOf(objc::classOf(target)) + " " + sel_getName(state.action) + "]";
+    core::record("timer", fired, {{"class", objc::nameOf(objc::classOf(target))}, {"selector", sel_getName(state.action)}});
   }
   // The action takes the timer when it declares an argument, and nothing otherwise.
   Method method = class_getInstanceMethod(objc::classOf(target), state.action);

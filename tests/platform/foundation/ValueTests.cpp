@@ -16,6 +16,7 @@ namespace {
 static_assert(!std::is_constructible_v<Value, char>);
 static_assert(!std::is_constructible_v<Value, std::nullptr_t>);
 static_assert(!std::is_constructible_v<Value, const int*>);
+static_assert(!std::is_constructible_v<Value, long double>);
 
 TEST(Value, EachCppTypePicksOneKind) {
   EXPECT_EQ(Value(true).kind(), Kind::Boolean);
@@ -73,7 +74,7 @@ TEST(Value, AssigningAnElementToItsContainerIsSafe) {
   scalar = (*scalar.asArray())[0];
   EXPECT_EQ(scalar, Value(2.5));
 
-  Value nested(Array{Array{1, 2}});
+  Value nested(Array{Value(Array{1, 2})});  // Array{Array{...}} would copy, not nest
   nested = (*nested.asArray())[0];
   EXPECT_EQ(nested, Value(Array{1, 2}));
 
