@@ -27,14 +27,21 @@ std::optional<Vector3> poseNamed(const std::string& name) {
   return std::nullopt;
 }
 
+void MotionWorld::set(Reading reading) {
+  recording_.reset();
+  fixed_ = reading;
+}
+
 void MotionWorld::hold(Vector3 gravity) {
   recording_.reset();
+  fixed_.reset();
   from_ = to_ = gravity;
   moveSeconds_ = 0;
 }
 
 void MotionWorld::move(Vector3 to, double seconds) {
   recording_.reset();
+  fixed_.reset();
   from_ = gravityAt(now());
   to_ = to;
   moveStart_ = now();
@@ -48,6 +55,7 @@ void MotionWorld::shake(double g, double seconds) {
 }
 
 void MotionWorld::replay(std::unique_ptr<ReadingStream> recording) {
+  fixed_.reset();
   recording_ = std::move(recording);
   replayed_ = 0;
   current_ = recording_->next();
@@ -74,6 +82,7 @@ Reading MotionWorld::at(double time) {
     }
     return current_ ? current_->reading : Reading{};
   }
+  if (fixed_) return *fixed_;
   Reading reading{{0, 0, 0}, gravityAt(time)};
   if (time >= shakeStart_ && time < shakeEnd_) {
     const bool forward = static_cast<long long>((time - shakeStart_) / 0.1) % 2 == 0;

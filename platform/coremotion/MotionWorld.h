@@ -34,6 +34,8 @@ class MotionWorld {
  public:
   // From now on the device rests with this gravity.
   void hold(Vector3 gravity);
+  // From now on every reading is exactly this one.
+  void set(Reading reading);
   // From now, gravity turns to `to` over `seconds` (then holds it), at rest otherwise.
   void move(Vector3 to, double seconds);
   // From now, for `seconds`, a user acceleration of `g` along -z on top of the pose,
@@ -61,6 +63,7 @@ class MotionWorld {
   double shakeStart_ = 0;
   double shakeEnd_ = 0;
 
+  std::optional<Reading> fixed_;
   std::unique_ptr<ReadingStream> recording_;
   double replayStart_ = 0;      // device time of the recording's first reading
   double recordingStart_ = 0;   // its timestamp

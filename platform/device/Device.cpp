@@ -67,6 +67,7 @@ Device::Device(const BootOptions& options) {
   coremotion::registerClasses();
   coremotion::setSensorAvailable(options.motionSensor);
   coremotion::world();
+  springboard::state().sleepsWhenIdle = options.sleepsWhenIdle;
   objc::setMethodObserver(&recordMethodChange);
 
   if (options.settings) writeDevicePlist(kSettingsPath, *options.settings);

@@ -31,6 +31,7 @@ struct BootOptions {
   std::filesystem::path tweakLibrary;         // empty: the one this build made
   bool realtime = false;
   bool motionSensor = true;
+  bool sleepsWhenIdle = false;  // a dark device sleeps past its idle-sleep window
   // Runs after the host's classes exist and before any library loads (a test giving the
   // host a method of its own, say).
   std::function<void()> beforeLoad;

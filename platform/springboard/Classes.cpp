@@ -9,6 +9,7 @@
 #include "platform/springboard/SpringBoard.h"
 #include "platform/uikit/UIKit.h"
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -19,6 +20,12 @@ using namespace objc::literals;
 using core::recordHostCall;
 
 std::string yesNo(BOOL value) { return value ? "YES" : "NO"; }
+
+std::string number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
 
 // SBLockScreenManager
 void lockScreenViewControllerDidPresent(id self, SEL sel) { recordHostCall(self, sel); }
@@ -37,8 +44,9 @@ void finishUIUnlockFromSource(id self, SEL sel, int source) { recordHostCall(sel
 // SBBacklightController
 BOOL screenIsOn(id, SEL) { return state().displayOn ? YES : NO; }
 void preventIdleSleepForNumberOfSeconds(id self, SEL sel, float seconds) {
-  recordHostCall(self, sel, std::to_string(seconds), {{"seconds", seconds}});
-  core::record("idleSleep", "prevent for " + std::to_string(seconds) + " s", {{"seconds", seconds}});
+  recordHostCall(self, sel, number(seconds), {{"seconds", seconds}});
+  core::record("idleSleep", "prevent for " + number(seconds) + " s", {{"seconds", seconds}});
+  grantIdleSleepWindow(seconds);
 }
 
 // SBUIController, SBUIBiometricResource, SBIconController
@@ -75,10 +83,10 @@ id initWithWallpaperVariant(id self, SEL sel, long long variant) {
   return self;
 }
 void setYOffsetFactor(id self, SEL sel, double factor) {
-  recordHostCall(self, sel, std::to_string(factor), {{"value", factor}});
+  recordHostCall(self, sel, number(factor), {{"value", factor}});
 }
 void setSystemWideSwipeDownHeight(id self, SEL sel, double height) {
-  recordHostCall(self, sel, std::to_string(height), {{"value", height}});
+  recordHostCall(self, sel, number(height), {{"value", height}});
 }
 
 void defineUnlessAbsent(const char* name, const std::function<void(objc::ClassBuilder&)>& define,

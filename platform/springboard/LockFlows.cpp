@@ -1,6 +1,7 @@
 // SpringBoard's lock flows, in the order the device runs them.
 
 #include "platform/core/EventLog.h"
+#include "platform/core/RunLoop.h"
 #include "platform/objc/Message.h"
 #include "platform/objc/Singleton.h"
 #include "platform/springboard/SpringBoard.h"
@@ -16,9 +17,20 @@ id shared(const char* className) {
   return cls ? objc::sharedInstanceOf(objc::asId(cls)) : nil;
 }
 
+core::RunLoop::WorkId pendingSleep = 0;
+
 void setDisplay(bool on) {
   state().displayOn = on;
   core::record("display", on ? "on" : "off", {{"on", on}});
+  if (on && state().asleep) {
+    state().asleep = false;
+    core::record("sleep", "awake", {{"asleep", false}});
+  }
+}
+
+// Timers and sensor readings wait while the device sleeps; everything else runs.
+bool mayRun(core::RunLoop::Source source) {
+  return !state().asleep || (source != core::RunLoop::Source::Timer && source != core::RunLoop::Source::Sensor);
 }
 
 void goDark() {
@@ -38,6 +50,19 @@ void goDark() {
 HostState& state() {
   static HostState current;
   return current;
+}
+
+void grantIdleSleepWindow(float seconds) {
+  if (!state().sleepsWhenIdle || state().displayOn) return;
+  static const bool gateInstalled = (core::RunLoop::main().setGate(&mayRun), true);
+  (void)gateInstalled;
+  if (pendingSleep != 0) core::RunLoop::main().cancel(pendingSleep);
+  pendingSleep = core::RunLoop::main().scheduleAfter(seconds, core::RunLoop::Source::Input, [] {
+    pendingSleep = 0;
+    if (state().displayOn || state().asleep) return;
+    state().asleep = true;
+    core::record("sleep", "asleep", {{"asleep", true}});
+  });
 }
 
 void turnScreenOnOverLockScreen() {

@@ -13,6 +13,11 @@ struct HostState {
   // Seconds SpringBoard asks not to idle-sleep for when the display goes dark. The device
   // keeps its own value private; ten seconds stands in for it.
   float idleSleepRequest = 10.0f;
+  // When on, a dark device sleeps once the window it was granted has passed: its run loop
+  // holds back timers and sensor readings until the display next turns on. Off by
+  // default, so that nothing depends on this detail of the host unless asked for.
+  bool sleepsWhenIdle = false;
+  bool asleep = false;
 };
 
 HostState& state();
@@ -31,6 +36,8 @@ void turnScreenOnOverLockScreen();
 bool unlock();
 
 void setCharging(bool charging);
+// The host received an idle-sleep window of `seconds` (counted from now).
+void grantIdleSleepWindow(float seconds);
 void setCallInProgress(bool inCall);
 
 }  // namespace springboard

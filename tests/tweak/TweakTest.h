@@ -1,6 +1,8 @@
 #pragma once
 // A device with the inspectable Tessaro loaded, for the tweak's tests. One per process.
 
+#include "platform/coremotion/CoreMotion.h"
+#include "platform/coremotion/MotionWorld.h"
 #include "platform/device/Device.h"
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/objc/AutoreleasePool.h"
@@ -21,6 +23,8 @@ inline device::BootOptions inspectable(device::BootOptions options = {}) {
 struct Booted {
   std::unique_ptr<device::Device> device;
   const TweakInspection* tweak = nullptr;
+  // For what the test itself sends outside the run loop.
+  std::unique_ptr<objc::AutoreleasePool> pool;
 };
 
 // Boots with `settings` as the settings file (none: no file at all).
@@ -30,7 +34,26 @@ inline Booted boot(std::optional<plist::Dictionary> settings, device::BootOption
   booted.device = std::make_unique<device::Device>(inspectable(std::move(options)));
   auto inspect = reinterpret_cast<const TweakInspection* (*)()>(dlsym(RTLD_DEFAULT, "tessaroInspect"));
   booted.tweak = inspect ? inspect() : nullptr;
+  booted.pool = std::make_unique<objc::AutoreleasePool>();
   return booted;
 }
+
+inline void setReading(coremotion::Vector3 gravity, coremotion::Vector3 acceleration = {}) {
+  coremotion::world().set({acceleration, gravity});
+}
+
+inline id lockScreenManager() {
+  using namespace objc::literals;
+  return objc::send<id()>(objc::getClass("SBLockScreenManager"), "sharedInstance"_sel);
+}
+
+inline id storedMotionManager() {
+  using namespace objc::literals;
+  return objc::send<id()>(lockScreenManager(), "motionManager"_sel);
+}
+
+inline std::size_t wakes(const Booted& booted) { return booted.device->log().count("display", "on"); }
+inline std::size_t lockPresses(const Booted& booted) { return booted.device->log().count("button", "lock (simulated)"); }
+inline bool sampling() { return coremotion::activeManagers() > 0; }
 
 }  // namespace tweaktest

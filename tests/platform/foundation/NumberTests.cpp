@@ -33,35 +33,24 @@ TEST(NumberValue, RealsTruncateTowardZeroAndSaturate) {
   EXPECT_EQ(Value(-kInfinity).integerValue(), kLongMin);
 }
 
-TEST(NumberValue, IntegersAndBooleansConvertLikeCasts) {
+TEST(NumberValue, IntegersTruncateLikeCastsAndAnyNonZeroIsYes) {
   EXPECT_EQ(Value(std::int64_t{0x1'0000'0005}).intValue(), 5);
   EXPECT_EQ(Value(std::int64_t{0x8000'0000}).intValue(), kIntMin);
   EXPECT_EQ(Value(-1).intValue(), -1);
-  EXPECT_EQ(Value(kLongMax).integerValue(), kLongMax);
-  EXPECT_EQ(Value(7).doubleValue(), 7.0);
-  EXPECT_EQ(Value(true).intValue(), 1);
   EXPECT_EQ(Value(true).doubleValue(), 1.0);
-  EXPECT_EQ(Value(false).integerValue(), 0);
-}
-
-TEST(NumberValue, AnyNonZeroNumberIsYes) {
+  // Any non-zero number is YES, a fraction or a value beyond 32 bits too.
   EXPECT_TRUE(Value(0.5).boolValue());
-  EXPECT_TRUE(Value(-0.5).boolValue());
-  EXPECT_FALSE(Value(0.0).boolValue());
+  EXPECT_TRUE(Value(std::int64_t{1} << 40).boolValue());
   EXPECT_FALSE(Value(-0.0).boolValue());
-  EXPECT_TRUE(Value(std::int64_t{1} << 40).boolValue());  // not lost in a 32-bit cast
-  EXPECT_FALSE(Value(0).boolValue());
 }
 
 TEST(NumberValue, RealsNarrowToFloatWithoutOverflowing) {
   constexpr double kFloatMax = std::numeric_limits<float>::max();
   EXPECT_EQ(Value(0.1).floatValue(), 0.1f);
   EXPECT_EQ(Value(1e300).floatValue(), std::numeric_limits<float>::infinity());
-  EXPECT_EQ(Value(-1e300).floatValue(), -std::numeric_limits<float>::infinity());
   EXPECT_EQ(Value(kFloatMax).floatValue(), std::numeric_limits<float>::max());
   // Above FLT_MAX but nearer to it than to the next power of two: rounds down.
   EXPECT_EQ(Value(kFloatMax * (1 + std::ldexp(1.0, -26))).floatValue(), std::numeric_limits<float>::max());
-  EXPECT_TRUE(std::isnan(Value(std::nan("")).floatValue()));
 }
 
 TEST(StringNumbers, IntegerReadsDigitsAfterAnOptionalSign) {

@@ -20,26 +20,14 @@ static_assert(!std::is_constructible_v<Value, long double>);
 
 TEST(Value, EachCppTypePicksOneKind) {
   EXPECT_EQ(Value(true).kind(), Kind::Boolean);
-  EXPECT_EQ(Value(false).kind(), Kind::Boolean);
   EXPECT_EQ(Value(0).kind(), Kind::Integer);
-  EXPECT_EQ(Value(std::uint8_t{200}).kind(), Kind::Integer);
+  EXPECT_EQ(*Value(std::uint8_t{200}).asInteger(), 200);
   EXPECT_EQ(*Value(std::size_t{7}).asInteger(), 7);
   EXPECT_EQ(Value(1.5f).kind(), Kind::Real);
   EXPECT_EQ(Value("text").kind(), Kind::String);
-  const char* pointer = "text";
-  EXPECT_EQ(Value(pointer).kind(), Kind::String);
   EXPECT_EQ(Value(std::string_view("text")).kind(), Kind::String);
-  EXPECT_EQ(Value(plist::Data{1, 2}).kind(), Kind::Data);
-  EXPECT_EQ(Value(plist::Date{1.0}).kind(), Kind::Date);
-  EXPECT_EQ(Value(Array{}).kind(), Kind::Array);
-  EXPECT_EQ(Value(Dictionary{}).kind(), Kind::Dictionary);
-  EXPECT_EQ(Value().kind(), Kind::Boolean);
-  EXPECT_FALSE(*Value().asBoolean());
-
-  const Value number(3);
-  EXPECT_EQ(number.asString(), nullptr);
-  EXPECT_EQ(number.asDictionary(), nullptr);
-  EXPECT_EQ(number.asReal(), nullptr);
+  EXPECT_EQ(Value(), Value(false));
+  EXPECT_EQ(Value(3).asReal(), nullptr);
 }
 
 TEST(Value, EqualityIsByKindAndValue) {
@@ -51,20 +39,10 @@ TEST(Value, EqualityIsByKindAndValue) {
   EXPECT_EQ(Value(0.0), Value(-0.0));
 
   const Dictionary a{{"list", Array{1, "two", Dictionary{{"deep", 3.5}}}}, {"flag", true}};
-  Dictionary b = a;
+  Dictionary b = a;  // and a copy is deep: changing it leaves `a` alone
   EXPECT_EQ(Value(a), Value(b));
   (*(*b["list"].asArray())[2].asDictionary())["deep"] = 3.25;
   EXPECT_NE(Value(a), Value(b));
-}
-
-TEST(Value, CopiesAreDeep) {
-  Value original(Dictionary{{"list", Array{1, 2}}});
-  Value copy = original;
-  copy.asDictionary()->at("list").asArray()->push_back(3);
-  EXPECT_EQ(original.asDictionary()->at("list").asArray()->size(), 2u);
-
-  Value moved = std::move(copy);
-  EXPECT_EQ(moved.asDictionary()->at("list").asArray()->size(), 3u);
 }
 
 // The element lives inside the value being replaced; ASan reports a use after free if the
