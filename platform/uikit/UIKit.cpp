@@ -15,13 +15,8 @@ id sharedApplication(id, SEL) { return sharedApplicationInstance; }
 }  // namespace
 
 void registerClasses() {
-  static const bool registered = [] {
-    objc::ClassBuilder("UIApplication", objc::rootClass())
-        .classMethod("sharedApplication"_sel, &sharedApplication)
-        .build();
-    return true;
-  }();
-  (void)registered;
+  if (objc::getClass("UIApplication") != Nil) return;
+  objc::ClassBuilder("UIApplication", objc::rootClass()).classMethod("sharedApplication"_sel, &sharedApplication).build();
 }
 
 void setSharedApplication(id application) {
