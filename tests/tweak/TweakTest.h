@@ -7,6 +7,7 @@
 #include "platform/foundation/DeviceRoot.h"
 #include "platform/objc/AutoreleasePool.h"
 #include "platform/objc/Ref.h"
+#include "platform/objc/Singleton.h"
 #include "tests/tweak/Inspection.h"
 
 #include <dlfcn.h>
