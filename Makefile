@@ -15,7 +15,8 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
-	$(BUILD)/bench/tessaro-bench
+	$(BUILD)/bench/objc-bench
+	$(BUILD)/bench/motion-bench
 
 build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_ARGS) >/dev/null

@@ -20,7 +20,7 @@ void runLater(double at, core::RunLoop::Source source, id block) {
   core::RunLoop::main().schedule(at, source, [held] { objc::callBlock<void()>(held); });
 }
 
-id mainQueue(id cls, SEL) { return objc::sharedInstanceOf(cls); }
+id mainQueue(id cls, SEL sel) { return objc::sharedInstanceMethod<"NSOperationQueue">(cls, sel); }
 
 void addOperationWithBlock(id, SEL, id block) {
   runLater(core::RunLoop::main().now(), core::RunLoop::Source::Dispatch, block);

@@ -18,10 +18,10 @@ using objc::send;
 
 bool lowPowerModeEnabled = false;
 
-id processInfo(id cls, SEL) { return objc::sharedInstanceOf(cls); }
+id processInfo(id cls, SEL sel) { return objc::sharedInstanceMethod<"NSProcessInfo">(cls, sel); }
 BOOL isLowPowerModeEnabled(id, SEL) { return lowPowerModeEnabled ? YES : NO; }
 
-id defaultManager(id cls, SEL) { return objc::sharedInstanceOf(cls); }
+id defaultManager(id cls, SEL sel) { return objc::sharedInstanceMethod<"NSFileManager">(cls, sel); }
 BOOL fileExistsAtPath(id, SEL, id path) {
   auto devicePath = stringOf(path);
   if (!devicePath) return NO;

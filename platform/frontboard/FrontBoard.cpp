@@ -14,7 +14,7 @@ void addGestureRecognizerToDisplayWithIdentity(id self, SEL sel, id, id) { core:
 void registerClasses() {
   if (core::isAbsent("FBSystemGestureManager")) return;
   objc::ClassBuilder("FBSystemGestureManager", objc::rootClass())
-      .classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod)
+      .classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"FBSystemGestureManager">)
       .method("addGestureRecognizer:toDisplayWithIdentity:"_sel, &addGestureRecognizerToDisplayWithIdentity)
       .build();
 }

@@ -8,7 +8,9 @@
 
 namespace objc {
 
+// The instance of `cls`, looked up by class: for callers that hold only the class.
 inline id sharedInstanceOf(id cls) {
+  if (cls == nil) return nil;
   static auto* instances = new std::map<id, id>();
   id& instance = (*instances)[cls];
   if (instance == nil) {
@@ -18,7 +20,12 @@ inline id sharedInstanceOf(id cls) {
   return instance;
 }
 
-// An implementation for `+sharedInstance`.
-inline id sharedInstanceMethod(id cls, SEL) { return sharedInstanceOf(cls); }
+// An implementation for `+sharedInstance` of the class named `Name`: each class gets its
+// own, so the hot path is one load of a static.
+template <FixedString Name>
+id sharedInstanceMethod(id cls, SEL) {
+  static const id instance = sharedInstanceOf(cls);
+  return instance;
+}
 
 }  // namespace objc

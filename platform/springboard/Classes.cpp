@@ -107,7 +107,7 @@ void registerClasses() {
         .method("_turnScreenOnOnDashBoardWithCompletion:"_sel, &turnScreenOnOnDashBoardWithCompletion);
   }, "UIApplication");
   defineUnlessAbsent("SBLockScreenManager", [](objc::ClassBuilder& c) {
-    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod)
+    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBLockScreenManager">)
         .method("lockScreenViewControllerDidPresent"_sel, &lockScreenViewControllerDidPresent)
         .method("lockScreenViewControllerDidDismiss"_sel, &lockScreenViewControllerDidDismiss);
   });
@@ -118,19 +118,19 @@ void registerClasses() {
         .method("finishUIUnlockFromSource:"_sel, &finishUIUnlockFromSource);
   });
   defineUnlessAbsent("SBBacklightController", [](objc::ClassBuilder& c) {
-    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod)
+    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBBacklightController">)
         .method("screenIsOn"_sel, &screenIsOn)
         .method("preventIdleSleepForNumberOfSeconds:"_sel, &preventIdleSleepForNumberOfSeconds);
   });
   defineUnlessAbsent("SBUIController", [](objc::ClassBuilder& c) {
-    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod).method("isBatteryCharging"_sel, &isBatteryCharging);
+    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBUIController">).method("isBatteryCharging"_sel, &isBatteryCharging);
   });
   defineUnlessAbsent("SBIconController", [](objc::ClassBuilder& c) {
-    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod)
+    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBIconController">)
         .method("_rootFolderController"_sel, &rootFolderController);
   });
   defineUnlessAbsent("SBUIBiometricResource", [](objc::ClassBuilder& c) {
-    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod).method("noteScreenDidTurnOff"_sel, &noteScreenDidTurnOff);
+    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBUIBiometricResource">).method("noteScreenDidTurnOff"_sel, &noteScreenDidTurnOff);
   });
   defineUnlessAbsent("SBHomeHardwareButtonGestureRecognizerConfiguration", [](objc::ClassBuilder& c) {
     c.method("doubleTapUpGestureRecognizer"_sel, &nothing).method("systemGestureManager"_sel, &nothing);
@@ -146,7 +146,7 @@ void registerClasses() {
                 &shouldRecognizeSimultaneously);
   });
   defineUnlessAbsent("SBReachabilityManager", [](objc::ClassBuilder& c) {
-    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod).method("toggleReachability"_sel, &toggleReachability);
+    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBReachabilityManager">).method("toggleReachability"_sel, &toggleReachability);
   });
   defineUnlessAbsent("SBReachabilityWindow", [](objc::ClassBuilder& c) {
     c.method("initWithWallpaperVariant:"_sel, &initWithWallpaperVariant);

@@ -14,7 +14,7 @@ BOOL hasCurrentCalls(id, SEL) { return springboard::state().callInProgress ? YES
 void registerClasses() {
   if (core::isAbsent("TUCallCenter")) return;
   objc::ClassBuilder("TUCallCenter", objc::rootClass())
-      .classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod)
+      .classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"TUCallCenter">)
       .method("hasCurrentCalls"_sel, &hasCurrentCalls)
       .build();
 }
