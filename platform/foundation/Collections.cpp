@@ -69,6 +69,8 @@ id initWithContentsOfFile(id self, SEL, id path) {
   if (devicePath) {
     if (auto hostPath = device::resolve(*devicePath)) contents = plist::readDictionary(*hostPath);
   }
+  const std::string shown = devicePath.value_or("(not a path)");
+  core::record("file.read", shown + (contents ? "" : " (none)"), {{"path", shown}, {"ok", contents.has_value()}});
   if (!contents) {
     objc::release(self);
     return nil;
@@ -103,6 +105,19 @@ id mutableCopyDictionary(id self, SEL) {
   return copy;
 }
 
+// A mutable collection's copy is an immutable one with the same entries.
+id copyDictionary(id self, SEL) {
+  id copy = newOfClass(objc::asId(objc::getClass("NSDictionary")));
+  dictionaryOf(copy).entries = dictionaryOf(self).entries;
+  return copy;
+}
+
+id copyArray(id self, SEL) {
+  id copy = newOfClass(objc::asId(objc::getClass("NSArray")));
+  arrayOf(copy).items = arrayOf(self).items;
+  return copy;
+}
+
 id mutableCopyArray(id self, SEL) {
   id copy = newOfClass(objc::asId(objc::getClass("NSMutableArray")));
   arrayOf(copy).items = arrayOf(self).items;
@@ -121,6 +136,7 @@ void registerCollectionClasses() {
                     .method("mutableCopy"_sel, &mutableCopyArray)
                     .build();
   objc::ClassBuilder("NSMutableArray", array)
+      .method("copy"_sel, &copyArray)
       .method("addObject:"_sel, &addObject)
       .method("removeAllObjects"_sel, &removeAllObjects)
       .build();
@@ -137,6 +153,7 @@ void registerCollectionClasses() {
                          .method("mutableCopy"_sel, &mutableCopyDictionary)
                          .build();
   objc::ClassBuilder("NSMutableDictionary", dictionary)
+      .method("copy"_sel, &copyDictionary)
       .method("setObject:forKey:"_sel, &setObjectForKey)
       .method("removeObjectForKey:"_sel, &removeObjectForKey)
       .method("addEntriesFromDictionary:"_sel, &addEntriesFromDictionary)
