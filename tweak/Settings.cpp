@@ -39,21 +39,11 @@ id numberFor(id key) {
   return objc::respondsTo(value, "doubleValue"_sel) ? value : nil;
 }
 
-BOOL readFlag(id key, BOOL absent) {
+// The value under `key` through one of the platform's number conversions, or `absent`.
+template <class T>
+T read(id key, SEL conversion, T absent) {
   id value = numberFor(key);
-  return value ? send<BOOL()>(value, "boolValue"_sel) : absent;
-}
-int readInt(id key, int absent) {
-  id value = numberFor(key);
-  return value ? send<int()>(value, "intValue"_sel) : absent;
-}
-float readFloat(id key, float absent) {
-  id value = numberFor(key);
-  return value ? send<float()>(value, "floatValue"_sel) : absent;
-}
-double readDouble(id key, double absent) {
-  id value = numberFor(key);
-  return value ? send<double()>(value, "doubleValue"_sel) : absent;
+  return value ? send<T()>(value, conversion) : absent;
 }
 
 // Re-reads the file when it is written, so that keys another process changed since the
@@ -78,22 +68,22 @@ extern "C" __attribute__((visibility("default"))) void refreshPrefs() {
   prefs = host::readSettingsFile();
   objc::release(previous);
 
-  isEnabled = readFlag("isEnabled"_ns, NO);
-  disableMotionDetectionSlider = readDouble("disableMotionDetectionSlider"_ns, 30.0);
-  disableDetectionMode = readInt("disableDetectionMode"_ns, 0);
-  wakeMode = readInt("wakeMode"_ns, 0);
-  isWakeScreenSensitivityEnabled = readFlag("isWakeScreenSensitivityEnabled"_ns, NO);
-  motionSenstivity = readFloat("motionSenstivity"_ns, 7.0f);
-  wakeGestureMode = readInt("wakeGestureMode"_ns, 0);
-  isMotionDetectorReEnabled = readFlag("isMotionDetectorReEnabled"_ns, NO);
-  isUpdateIntervalEnabled = readFlag("isUpdateIntervalEnabled"_ns, NO);
-  updateIntervalSlider = readInt("updateIntervalSlider"_ns, 5);
-  isReachavilityDisabled = readFlag("isReachavilityDisabled"_ns, NO);
-  isAllowTapOnScreenOffEnabled = readFlag("isAllowTapOnScreenOffEnabled"_ns, NO);
-  isVibrationEnabled = readFlag("isVibrationEnabled"_ns, NO);
-  vibrationIntensity = static_cast<double>(readFloat("vibrationIntensity"_ns, 0.75f));
-  vibrationDuration = static_cast<long long>(readInt("vibrationDuration"_ns, 30));
-  tapToWakeMode = readInt("tapToWakeMode"_ns, 2);
+  isEnabled = read<BOOL>("isEnabled"_ns, "boolValue"_sel, NO);
+  disableMotionDetectionSlider = read<double>("disableMotionDetectionSlider"_ns, "doubleValue"_sel, 30.0);
+  disableDetectionMode = read<int>("disableDetectionMode"_ns, "intValue"_sel, 0);
+  wakeMode = read<int>("wakeMode"_ns, "intValue"_sel, 0);
+  isWakeScreenSensitivityEnabled = read<BOOL>("isWakeScreenSensitivityEnabled"_ns, "boolValue"_sel, NO);
+  motionSenstivity = read<float>("motionSenstivity"_ns, "floatValue"_sel, 7.0f);
+  wakeGestureMode = read<int>("wakeGestureMode"_ns, "intValue"_sel, 0);
+  isMotionDetectorReEnabled = read<BOOL>("isMotionDetectorReEnabled"_ns, "boolValue"_sel, NO);
+  isUpdateIntervalEnabled = read<BOOL>("isUpdateIntervalEnabled"_ns, "boolValue"_sel, NO);
+  updateIntervalSlider = read<int>("updateIntervalSlider"_ns, "intValue"_sel, 5);
+  isReachavilityDisabled = read<BOOL>("isReachavilityDisabled"_ns, "boolValue"_sel, NO);
+  isAllowTapOnScreenOffEnabled = read<BOOL>("isAllowTapOnScreenOffEnabled"_ns, "boolValue"_sel, NO);
+  isVibrationEnabled = read<BOOL>("isVibrationEnabled"_ns, "boolValue"_sel, NO);
+  vibrationIntensity = static_cast<double>(read<float>("vibrationIntensity"_ns, "floatValue"_sel, 0.75f));
+  vibrationDuration = static_cast<long long>(read<int>("vibrationDuration"_ns, "intValue"_sel, 30));
+  tapToWakeMode = read<int>("tapToWakeMode"_ns, "intValue"_sel, 2);
 }
 
 void PreferencesChangedCallback(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) {

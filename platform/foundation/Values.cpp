@@ -67,6 +67,16 @@ id numberWithDouble(id cls, SEL, double value) {
   return objc::autorelease(makeValueObject(reinterpret_cast<Class>(cls), plist::Value(value)).take());
 }
 
+// Strings and numbers answer the same conversions; data and dates have none.
+objc::ClassBuilder& withNumberConversions(objc::ClassBuilder& builder) {
+  return builder.method("boolValue"_sel, &boolValue)
+      .method("intValue"_sel, &intValue)
+      .method("integerValue"_sel, &integerValue)
+      .method("longLongValue"_sel, &integerValue)
+      .method("floatValue"_sel, &floatValue)
+      .method("doubleValue"_sel, &doubleValue);
+}
+
 // Constant strings live for the whole process.
 id immortalRetain(id self, SEL) { return self; }
 void immortalRelease(id, SEL) {}
@@ -86,37 +96,27 @@ void registerValueClasses() {
                     .method("isEqual:"_sel, &isEqual)
                     .method("hash"_sel, &hashOf)
                     .build();
-  Class string = objc::ClassBuilder("NSString", value)
-                     .classMethod("stringWithUTF8String:"_sel, &stringWithUTF8String)
-                     .method("UTF8String"_sel, &utf8String)
-                     .method("length"_sel, &length)
-                     .method("isEqualToString:"_sel, &isEqualToString)
-                     .method("boolValue"_sel, &boolValue)
-                     .method("intValue"_sel, &intValue)
-                     .method("integerValue"_sel, &integerValue)
-                     .method("longLongValue"_sel, &integerValue)
-                     .method("floatValue"_sel, &floatValue)
-                     .method("doubleValue"_sel, &doubleValue)
-                     .build();
+  objc::ClassBuilder stringBuilder("NSString", value);
+  withNumberConversions(stringBuilder)
+      .classMethod("stringWithUTF8String:"_sel, &stringWithUTF8String)
+      .method("UTF8String"_sel, &utf8String)
+      .method("length"_sel, &length)
+      .method("isEqualToString:"_sel, &isEqualToString);
+  Class string = stringBuilder.build();
   objc::ClassBuilder("NSConstantString", string)
       .method("retain"_sel, &immortalRetain)
       .method("release"_sel, &immortalRelease)
       .method("autorelease"_sel, &immortalRetain)
       .build();
-  objc::ClassBuilder("NSNumber", value)
+  objc::ClassBuilder numberBuilder("NSNumber", value);
+  withNumberConversions(numberBuilder)
       .classMethod("numberWithBool:"_sel, &numberWithBool)
       .classMethod("numberWithInt:"_sel, &numberWithInt)
       .classMethod("numberWithInteger:"_sel, &numberWithLongLong)
       .classMethod("numberWithLongLong:"_sel, &numberWithLongLong)
       .classMethod("numberWithFloat:"_sel, &numberWithFloat)
-      .classMethod("numberWithDouble:"_sel, &numberWithDouble)
-      .method("boolValue"_sel, &boolValue)
-      .method("intValue"_sel, &intValue)
-      .method("integerValue"_sel, &integerValue)
-      .method("longLongValue"_sel, &integerValue)
-      .method("floatValue"_sel, &floatValue)
-      .method("doubleValue"_sel, &doubleValue)
-      .build();
+      .classMethod("numberWithDouble:"_sel, &numberWithDouble);
+  numberBuilder.build();
   objc::ClassBuilder("NSData", value).build();
   objc::ClassBuilder("NSDate", value).build();
 }
