@@ -22,8 +22,18 @@ namespace {
 
 bool booted = false;
 
+// The class a library last looked up and did not find: a library installing hooks looks a
+// class up once and then applies its rows to nil, so this names the class of those rows.
+std::string lastMissingClass = "nil";
+
+Class noteUnknownClass(const char* name) {
+  lastMissingClass = name;
+  core::record("class", lastMissingClass + " not loaded", {{"class", lastMissingClass}});
+  return Nil;
+}
+
 void recordMethodChange(objc::MethodChange change, Class cls, SEL sel, const char* types) {
-  const std::string className = objc::nameOf(cls);
+  const std::string className = cls ? objc::nameOf(cls) : lastMissingClass;
   const std::string selector = sel_getName(sel);
   core::record("hook", "-[" + className + " " + selector + "] " + objc::describe(change),
                {{"class", className}, {"selector", selector}, {"types", types ? types : ""},
@@ -69,6 +79,7 @@ Device::Device(const BootOptions& options) {
   coremotion::world();
   springboard::state().sleepsWhenIdle = options.sleepsWhenIdle;
   objc::setMethodObserver(&recordMethodChange);
+  objc_setGetUnknownClassHandler(&noteUnknownClass);
 
   if (options.settings) writeDevicePlist(kSettingsPath, *options.settings);
   for (const auto& [path, contents] : options.files) writeDevicePlist(path, contents);

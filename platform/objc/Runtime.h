@@ -40,8 +40,10 @@ SEL operator""_sel() {
 }
 }  // namespace literals
 
-// A class by name, or Nil when no class of that name is registered.
-inline Class getClass(const char* name) { return objc_getClass(name); }
+// A class by name, or Nil when no class of that name is registered. Unlike objc_getClass,
+// which a loaded library calls, this does not consult the unknown-class handler, so the
+// device's own lookups are not reported as a library looking for a class.
+inline Class getClass(const char* name) { return objc_lookUpClass(name); }
 
 // Implementations are stored untyped and called typed. The detour through a function
 // type without parameters is the conversion both compilers accept without a warning.

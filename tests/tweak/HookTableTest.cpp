@@ -101,6 +101,7 @@ TEST(HookTable, AHostWithoutOneClassStillGetsEveryOtherHook) {
   for (std::size_t i = 0; i < kTable.size(); ++i) {
     const bool absent = kTable[i].cls == "SBReachabilitySettings";
     EXPECT_EQ(rows[i].fields["result"] == "skipped: class not loaded", absent) << kTable[i].selector;
+    EXPECT_EQ(rows[i].fields["class"], kTable[i].cls);
   }
   // The other reachability replacements run and call through to the host.
   objc::AutoreleasePool pool;

@@ -1,4 +1,0 @@
-// LeakSanitizer's defaults for every test program. The runtime allocates a few blocks of
-// its own with objc_malloc while it loads and keeps them for the life of the process.
-// Objects come from objc_calloc instead, so a leaked object is still reported.
-extern "C" const char* __lsan_default_suppressions() { return "leak:objc_malloc\n"; }

@@ -1,0 +1,140 @@
+#include "tools/tessaro-sim/Scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <fstream>
+
+namespace {
+
+using namespace sim;
+
+Scenario parse(const std::string& text, const std::filesystem::path& directory = ".") {
+  return parseScenario(text, "test.scenario", directory);
+}
+
+// The message of the error parsing `text` raises, or "" when it parses.
+std::string errorOf(const std::string& text, const std::filesystem::path& directory = ".") {
+  try {
+    parse(text, directory);
+  } catch (const ScenarioError& error) {
+    return error.what();
+  }
+  return "";
+}
+
+template <typename T>
+const T& stepAs(const Scenario& scenario, std::size_t index) {
+  return std::get<T>(scenario.steps.at(index).command);
+}
+
+TEST(ScenarioParsing, BootsImplicitlyAtTheFirstLineThatNeedsTheDevice) {
+  const auto scenario = parse("# settings first\nset isEnabled YES\n\nwithout SBReachabilitySettings\nwait 1\nset wakeMode 2\n");
+  ASSERT_EQ(scenario.steps.size(), 5u);
+  EXPECT_EQ(scenario.steps[0].line, 2u);
+  EXPECT_EQ(scenario.steps[1].line, 4u);
+  EXPECT_TRUE(stepAs<command::Boot>(scenario, 2).implicit);
+  EXPECT_EQ(scenario.steps[2].line, 5u);
+  EXPECT_EQ(stepAs<command::Wait>(scenario, 3).seconds, 1);
+  EXPECT_EQ(stepAs<command::Set>(scenario, 4).key, "wakeMode");
+}
+
+TEST(ScenarioParsing, ASettingsOnlyScenarioStillBoots) {
+  const auto scenario = parse("set isEnabled NO\n");
+  ASSERT_EQ(scenario.steps.size(), 2u);
+  EXPECT_TRUE(std::holds_alternative<command::Boot>(scenario.steps[1].command));
+}
+
+TEST(ScenarioParsing, SettingValuesKeepTheirKinds) {
+  const auto scenario =
+      parse("set a YES\nset b false\nset c 3\nset d -0.25\nset e \"text with \\\"quotes\\\"\"\nset f \"3\"\nunset g\n");
+  EXPECT_EQ(*stepAs<command::Set>(scenario, 0).value, plist::Value(true));
+  EXPECT_EQ(*stepAs<command::Set>(scenario, 1).value, plist::Value(false));
+  EXPECT_EQ(*stepAs<command::Set>(scenario, 2).value, plist::Value(3));
+  EXPECT_EQ(*stepAs<command::Set>(scenario, 3).value, plist::Value(-0.25));
+  EXPECT_EQ(*stepAs<command::Set>(scenario, 4).value, plist::Value("text with \"quotes\""));
+  EXPECT_EQ(*stepAs<command::Set>(scenario, 5).value, plist::Value("3")) << "quoted stays a string";
+  EXPECT_FALSE(stepAs<command::Set>(scenario, 6).value);
+}
+
+TEST(ScenarioParsing, DurationsTakeUnitsAndTimeIsTrackedForAt) {
+  const auto scenario = parse("wait 2.5\nwait 500ms\nwait 3m\nwait 1 h\nat 2h\nshake 2 for 250ms\nlift\nmove face-down over 2s\n");
+  EXPECT_EQ(stepAs<command::Wait>(scenario, 1).seconds, 2.5);
+  EXPECT_EQ(stepAs<command::Wait>(scenario, 2).seconds, 0.5);
+  EXPECT_EQ(stepAs<command::Wait>(scenario, 3).seconds, 180);
+  EXPECT_EQ(stepAs<command::Wait>(scenario, 4).seconds, 3600);
+  EXPECT_EQ(stepAs<command::At>(scenario, 5).time, 7200);
+  EXPECT_EQ(stepAs<command::Shake>(scenario, 6).seconds, 0.25);
+  const auto& lift = stepAs<command::Move>(scenario, 7);
+  EXPECT_EQ(lift.seconds, 0.5);
+  EXPECT_EQ(lift.to.y, coremotion::poseNamed("raised")->y);
+  EXPECT_EQ(stepAs<command::Move>(scenario, 8).to.z, 1);
+}
+
+TEST(ScenarioParsing, ExpectationsParse) {
+  const auto scenario = parse(
+      "expect count display \"on\" == 1\nexpect count button >= 2\nexpect setting wakeMode absent\n"
+      "expect setting name \"absent\"\n");
+  const auto& count = stepAs<command::ExpectCount>(scenario, 1);
+  EXPECT_EQ(count.kind, "display");
+  EXPECT_EQ(count.text, "on");
+  EXPECT_EQ(count.n, 1);
+  EXPECT_EQ(describe(count), "count display \"on\" == 1");
+  EXPECT_FALSE(stepAs<command::ExpectCount>(scenario, 2).text);
+  EXPECT_EQ(stepAs<command::ExpectCount>(scenario, 2).op, command::ExpectCount::AtLeast);
+  EXPECT_FALSE(stepAs<command::ExpectSetting>(scenario, 3).value);
+  EXPECT_EQ(stepAs<command::ExpectSetting>(scenario, 4).value, plist::Value("absent"));
+}
+
+TEST(ScenarioParsing, MistakesNameTheFileAndLine) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"# comment\n\nfrobnicate\n", "test.scenario:3: unknown command \"frobnicate\""},
+      {"wait\n", "test.scenario:1: usage: wait DURATION"},
+      {"wait soon\n", "test.scenario:1: bad duration \"soon\""},
+      {"wait 3 fortnights\n", "test.scenario:1: unknown unit \"fortnights\""},
+      {"wait -1\n", "test.scenario:1: duration cannot be negative"},
+      {"wait 5\nat 4\n", "test.scenario:2: at 4.0 s lies in the past"},
+      {"set isEnabled maybe\n", "test.scenario:1: bad value \"maybe\""},
+      {"set name \"unclosed\n", "test.scenario:1: a quoted string is not closed"},
+      {"pose sideways\n", "test.scenario:1: unknown pose \"sideways\""},
+      {"pose 0 0\n", "test.scenario:1: usage: pose NAME | pose X Y Z"},
+      {"pose 0 0 0\n", "test.scenario:1: gravity cannot be zero"},
+      {"move raised in 2\n", "test.scenario:1: usage: move"},
+      {"shake hard for 1\n", "test.scenario:1: bad strength \"hard\""},
+      {"press power\n", "test.scenario:1: unknown button \"power\""},
+      {"low-power maybe\n", "test.scenario:1: expected on or off"},
+      {"expect display dim\n", "test.scenario:1: expected on or off"},
+      {"expect count display ~ 1\n", "test.scenario:1: bad comparison \"~\""},
+      {"expect count display == many\n", "test.scenario:1: bad count \"many\""},
+      {"expect weather sunny\n", "test.scenario:1: unknown expectation \"weather\""},
+      {"press lock\nwithout SBReachabilityManager\n",
+       "test.scenario:2: \"without\" must come before the device boots; line 1 needs the device and boots it"},
+      {"boot\nrealtime\n", "test.scenario:2: \"realtime\" must come before the device boots; line 1 boots it"},
+      {"boot\nboot\n", "test.scenario:2: the device has already booted"},
+  };
+  for (const auto& [text, message] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(errorOf(text).rfind(message, 0), 0u) << errorOf(text);
+  }
+}
+
+TEST(ScenarioParsing, ARecordingIsFoundBesideTheScenarioAndCheckedWhole) {
+  const auto directory = std::filesystem::temp_directory_path() / ("tessaro-scenario-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(directory);
+  std::ofstream(directory / "good.csv") << "t,gx,gy,gz,ux,uy,uz\n0,0,0,-1,0,0,0\n1,0,0,-1,0,0,0\n";
+  std::ofstream(directory / "bad.csv") << "t,gx,gy,gz,ux,uy,uz\n0,0,0,-1,0,0,0\n1,0,0,-1,0,0\n";
+
+  const auto scenario = parse("replay good.csv\n", directory);
+  const auto& replay = stepAs<command::Replay>(scenario, 1);
+  EXPECT_EQ(replay.file, directory / "good.csv");
+  EXPECT_EQ(replay.summary.readings, 2);
+
+  const std::string message = errorOf("wait 1\nreplay bad.csv\n", directory);
+  EXPECT_EQ(message.rfind("test.scenario:2: bad recording: " + (directory / "bad.csv").string() + ":3: expected 7 columns", 0),
+            0u)
+      << message;
+  std::filesystem::remove_all(directory);
+}
+
+}  // namespace

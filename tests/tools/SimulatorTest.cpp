@@ -1,0 +1,270 @@
+// The built tessaro-sim, run as a user runs it.
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+  std::vector<std::string> lines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+};
+
+std::string shellQuoted(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class Simulator : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ = std::filesystem::temp_directory_path() / ("tessaro-sim-test-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(directory_);
+  }
+  void TearDown() override { std::filesystem::remove_all(directory_); }
+
+  // Runs the simulator with stdout and stderr captured apart (stderr a file, not a terminal).
+  Result run(const std::vector<std::string>& arguments) {
+    std::string command = shellQuoted(TESSARO_SIM);
+    for (const auto& argument : arguments) command += " " + shellQuoted(argument);
+    const auto errors = directory_ / "stderr";
+    command += " 2>" + shellQuoted(errors.string());
+    Result result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return result;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.err = slurp(errors);
+    return result;
+  }
+
+  std::filesystem::path write(const std::string& name, const std::string& contents) {
+    const auto path = directory_ / name;
+    std::ofstream(path, std::ios::binary) << contents;
+    return path;
+  }
+
+  static std::vector<nlohmann::json> jsonLines(const Result& result) {
+    std::vector<nlohmann::json> events;
+    for (const auto& line : result.lines()) events.push_back(nlohmann::json::parse(line));
+    return events;
+  }
+
+  std::filesystem::path directory_;
+};
+
+// ---- Scenarios --------------------------------------------------------------------------
+
+// Needs the tweak's motion wake: the lift lights the display.
+TEST_F(Simulator, DefaultScenarioLightsTheDisplayOnceAfterTheLockPress) {
+  const Result result = run({"--json"});
+  ASSERT_EQ(result.status, 0) << result.err << result.out;
+  EXPECT_EQ(result.err, "");
+  bool locked = false;
+  int wakesAfterLock = 0;
+  for (const auto& event : jsonLines(result)) {
+    if (event["event"] == "button" && event["text"] == "lock") locked = true;
+    if (locked && event["event"] == "display" && event["text"] == "on") ++wakesAfterLock;
+  }
+  EXPECT_TRUE(locked);
+  EXPECT_EQ(wakesAfterLock, 1);
+}
+
+TEST_F(Simulator, JsonLinesAllParseWithTimeAndEventInTimeOrder) {
+  const Result result = run({"--json"});
+  const auto events = jsonLines(result);
+  ASSERT_GT(events.size(), 10u);
+  double last = 0;
+  for (const auto& event : events) {
+    ASSERT_TRUE(event.contains("time") && event["time"].is_number()) << event;
+    ASSERT_TRUE(event.contains("event") && event["event"].is_string()) << event;
+    ASSERT_TRUE(event["text"].is_string()) << event;
+    EXPECT_GE(event["time"].get<double>(), last) << event;
+    last = event["time"];
+  }
+  // Everything is there: the start-up's hooks and the observers the tweak registered.
+  EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const auto& e) { return e["event"] == "notification.observer"; }), 4);
+  EXPECT_GT(std::count_if(events.begin(), events.end(), [](const auto& e) { return e["event"] == "hook"; }), 30);
+}
+
+TEST_F(Simulator, TextShowsEachHookAndQuietCountsThem) {
+  const Result normal = run({});
+  const Result quiet = run({"--quiet"});
+  ASSERT_EQ(normal.status, 0) << normal.err;
+  ASSERT_EQ(quiet.status, 0) << quiet.err;
+  const std::regex shape(R"( *\d+\.\d{3}  [a-zA-Z.]+ +\S.*)");
+  for (const auto& line : normal.lines()) EXPECT_TRUE(std::regex_match(line, shape)) << line;
+  EXPECT_NE(normal.out.find("    0.000  hook          -[SBLockScreenManager lockScreenViewControllerDidPresent] hooked\n"),
+            std::string::npos);
+  EXPECT_NE(normal.out.find("notification.observer com.brel.tessaro.prefschanged"), std::string::npos);
+  EXPECT_EQ(quiet.out.find("lockScreenViewControllerDidPresent] hooked"), std::string::npos);
+  EXPECT_NE(quiet.out.find(" methods hooked or added"), std::string::npos);
+  EXPECT_LT(quiet.lines().size(), normal.lines().size() / 2);
+}
+
+TEST_F(Simulator, TheBuiltInScenarioIsTheShippedFile) {
+  const Result shown = run({"--show-default"});
+  EXPECT_EQ(shown.out, slurp(TESSARO_DEFAULT_SCENARIO_FILE));
+  // And running either tells the same story, but for the device root's name.
+  auto story = [](const Result& result) {
+    std::vector<std::string> lines;
+    for (const auto& event : jsonLines(result)) {
+      if (event["event"] != "boot") lines.push_back(event.dump());
+    }
+    return lines;
+  };
+  EXPECT_EQ(story(run({"--json"})), story(run({"--json", TESSARO_DEFAULT_SCENARIO_FILE})));
+}
+
+TEST_F(Simulator, AFailedExpectationNamesItsLineAndStopsTheRunWithStatusOne) {
+  const auto scenario = write("fails.scenario",
+                              "set isEnabled YES\n"
+                              "press lock\n"
+                              "# the display just went dark\n"
+                              "expect display on\n"
+                              "post com.example.after\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, scenario.string() + ":4: expected display on, got off\n");
+  EXPECT_EQ(result.out.find("com.example.after"), std::string::npos) << "ran past the failure";
+}
+
+TEST_F(Simulator, ExpectationsOnSettingsCountsAndStateHold) {
+  // A set line after boot writes the file and tells the tweak, as the settings editor does.
+  const auto scenario = write("holds.scenario",
+                              "set isEnabled YES\n"
+                              "set wakeMode 0\n"
+                              "boot\n"
+                              "set vibrationDuration 45\n"
+                              "expect setting vibrationDuration 45\n"
+                              "expect setting isEnabled YES\n"
+                              "expect setting tapToWakeMode absent\n"
+                              "expect count notification.posted \"com.brel.tessaro.prefschanged\" == 1\n"
+                              "expect count file.write >= 2\n"
+                              "press lock\n"
+                              "expect count button \"lock\" == 1\n"
+                              "expect lockscreen up\n"
+                              "expect display off\n"
+                              "low-power on\n"
+                              "expect count lowPowerMode \"on\" == 1\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("done: 9 expectation(s) met"), std::string::npos) << result.out;
+}
+
+TEST_F(Simulator, ABadScenarioFailsWithStatusTwoBeforeRunningAnything) {
+  const auto scenario = write("bad.scenario", "press lock\nwait 1\n\nwait forever\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err.rfind(scenario.string() + ":4: bad duration \"forever\"", 0), 0u) << result.err;
+  EXPECT_EQ(result.out, "") << "nothing runs before the whole file is checked";
+}
+
+TEST_F(Simulator, BadArgumentsExitTwoAndHelpExitsZero) {
+  EXPECT_EQ(run({"--no-such-option"}).status, 2);
+  EXPECT_EQ(run({(directory_ / "missing.scenario").string()}).status, 2);
+  EXPECT_EQ(run({"replay"}).status, 2);
+  EXPECT_EQ(run({"replay", "x.json", "--set", "noequals"}).status, 2);
+  const Result help = run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("replay"), std::string::npos);
+  EXPECT_EQ(run({"replay", "--help"}).status, 0);
+}
+
+TEST_F(Simulator, RealtimeFollowsTheWallClock) {
+  const auto scenario = write("slow.scenario", "realtime\nwait 0.3\n");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(run({scenario.string()}).status, 0);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+}
+
+// ---- Replays ----------------------------------------------------------------------------
+
+TEST_F(Simulator, EveryRecordedMotionReplaysToItsLastReading) {
+  const std::filesystem::path shared = TESSARO_MOTION_RECORDINGS;
+  if (!std::filesystem::is_directory(shared)) GTEST_SKIP() << "no " << shared;
+  int replayed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(shared)) {
+    if (entry.path().extension() != ".json") continue;
+    SCOPED_TRACE(entry.path().string());
+    const auto elements = nlohmann::json::parse(std::ifstream(entry.path())).size();
+    const Result result = run({"replay", entry.path().string(), "--json"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "") << "no progress into a pipe";
+    const auto lines = jsonLines(result);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back()["summary"]["readings"], elements);
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) EXPECT_TRUE(lines[i].contains("time")) << lines[i];
+    ++replayed;
+  }
+  EXPECT_GE(replayed, 1);
+}
+
+// Needs the tweak's motion wake.
+TEST_F(Simulator, ALiftInACsvRecordingWakesOnceAndTheSummarySaysSo) {
+  std::string csv = "timestamp,gx,gy,gz,ux,uy,uz\n";
+  for (int i = 0; i <= 600; ++i) {
+    const double t = i * 0.01;
+    csv += std::to_string(t) + (t < 3 ? ",0,0,-1,0,0,0\n" : ",0,-0.85,-0.5,0,0,0\n");
+  }
+  const Result result = run({"replay", write("lift.csv", csv).string(), "--json"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  const auto lines = jsonLines(result);
+  ASSERT_EQ(lines.size(), 2u) << result.out;
+  EXPECT_EQ(lines[0]["event"], "display");
+  EXPECT_EQ(lines[0]["text"], "on");
+  EXPECT_GE(lines[0]["time"].get<double>(), 3.0);
+  EXPECT_EQ(result.lines().back(), R"({"summary": {"readings": 601, "wakes": 1, "lockPresses": 0, "timeouts": 0}})");
+}
+
+// Needs the tweak's detection time-out.
+TEST_F(Simulator, ASettingFromTheCommandLineShortensTheTimeout) {
+  const auto csv = write("still.csv", "t,gx,gy,gz,ux,uy,uz\n0,0,0,-1,0,0,0\n8,0,0,-1,0,0,0\n");
+  const Result result = run({"replay", csv.string(), "--set", "disableMotionDetectionSlider=0.05"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("timer         -[SBLockScreenManager disableDetection]"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("summary: 2 readings over 8.0 s; 1 wake, 0 lock presses, 1 time-out"), std::string::npos)
+      << result.out;
+}
+
+TEST_F(Simulator, ABadRecordingFailsWithStatusTwoBeforeAnyOutput) {
+  std::string csv = "t,gx,gy,gz,ux,uy,uz\n";
+  for (int i = 0; i < 500; ++i) csv += std::to_string(i) + ",0,0,-1,0,0,0\n";
+  csv += "1,0,0,-1,0,0,0\n";
+  const auto path = write("backwards.csv", csv);
+  const Result result = run({"replay", path.string(), "--json"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err.rfind(path.string() + ":502: time runs backwards", 0), 0u) << result.err;
+}
+
+}  // namespace

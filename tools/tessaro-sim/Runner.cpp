@@ -1,0 +1,213 @@
+#include "tools/tessaro-sim/Runner.h"
+
+#include "platform/coremotion/CoreMotion.h"
+#include "platform/coremotion/MotionWorld.h"
+#include "platform/device/Device.h"
+
+#include <memory>
+
+namespace sim {
+
+namespace {
+
+using namespace command;
+
+const char* onOff(bool on) { return on ? "on" : "off"; }
+
+std::string describeSettings(const plist::Dictionary& settings) {
+  std::string text;
+  for (const auto& [key, value] : settings) {
+    if (!text.empty()) text += ", ";
+    text += key + " " + describeValue(value);
+  }
+  return text.empty() ? "(empty)" : text;
+}
+
+class Run {
+ public:
+  Run(const Scenario& scenario, Timeline& timeline, std::ostream& errors, bool realtime)
+      : scenario_(scenario), timeline_(timeline), errors_(errors) {
+    options_.realtime = realtime;
+  }
+
+  int run() {
+    for (const Step& step : scenario_.steps) {
+      step_ = &step;
+      if (!std::visit(*this, step.command)) return 1;
+      if (device_) settle();
+    }
+    timeline_.note(now(), "done: " + std::to_string(met_) + " expectation(s) met");
+    return 0;
+  }
+
+  // Each command answers whether the run goes on.
+  bool operator()(const Set& set) {
+    if (!device_) {
+      plist::Dictionary& settings = options_.settings ? *options_.settings : options_.settings.emplace();
+      if (set.value) settings.insert_or_assign(set.key, *set.value);
+      else settings.erase(set.key);
+      return true;
+    }
+    // As the settings editor does: the whole file rewritten, then the tweak told.
+    plist::Dictionary settings = device_->readSettings().value_or(plist::Dictionary{});
+    if (set.value) settings.insert_or_assign(set.key, *set.value);
+    else settings.erase(set.key);
+    device_->writeSettings(settings);
+    device_->postNotification("com.brel.tessaro.prefschanged");
+    return true;
+  }
+  bool operator()(const Without& without) {
+    options_.absentClasses.insert(without.className);
+    return true;
+  }
+  bool operator()(const NoMotionSensor&) {
+    options_.motionSensor = false;
+    return true;
+  }
+  bool operator()(const Realtime&) {
+    options_.realtime = true;
+    return true;
+  }
+  bool operator()(const Boot&) {
+    if (options_.settings) {
+      timeline_.note(0, "settings file: " + describeSettings(*options_.settings), {{"line", step_->line}});
+    } else {
+      timeline_.note(0, "no settings file", {{"line", step_->line}});
+    }
+    if (!options_.motionSensor) timeline_.note(0, "no device-motion sensor", {{"line", step_->line}});
+    device_ = std::make_unique<device::Device>(options_);
+    return true;
+  }
+  bool operator()(const Wait& wait) {
+    device_->runFor(wait.seconds);
+    return true;
+  }
+  bool operator()(const At& at) {
+    device_->runUntil(at.time);
+    return true;
+  }
+  bool operator()(const Press& press) {
+    if (press.button == Press::Lock) device_->pressLockButton();
+    else device_->pressHomeButton();
+    return true;
+  }
+  bool operator()(const Unlock&) {
+    if (!device_->unlock()) {
+      const char* why = !device_->lockScreenUp() ? "the lock screen is not up" : "the display is off";
+      timeline_.note(now(), std::string("unlock refused: ") + why, {{"line", step_->line}});
+    }
+    return true;
+  }
+  bool operator()(const Switch& change) {
+    switch (change.what) {
+      case Switch::LowPowerMode: device_->setLowPowerMode(change.on); break;
+      case Switch::Charging: device_->setCharging(change.on); break;
+      case Switch::Call: device_->setCallInProgress(change.on); break;
+    }
+    return true;
+  }
+  bool operator()(const Pose& pose) {
+    coremotion::world().hold(pose.gravity);
+    return world();
+  }
+  bool operator()(const Move& move) {
+    coremotion::world().move(move.to, move.seconds);
+    return world();
+  }
+  bool operator()(const Shake& shake) {
+    coremotion::world().shake(shake.g, shake.seconds);
+    return world();
+  }
+  bool operator()(const Replay& replay) {
+    coremotion::world().replay(recordings::openRecording(replay.file));
+    char text[96];
+    std::snprintf(text, sizeof text, ": %lld readings over %.1f s", replay.summary.readings, replay.summary.seconds());
+    timeline_.note(now(), step_->text + text, {{"line", step_->line}, {"readings", replay.summary.readings}});
+    return true;
+  }
+  bool operator()(const Post& post) {
+    device_->postNotification(post.name);
+    return true;
+  }
+  bool operator()(const ExpectDisplay& expect) {
+    return check(device_->displayOn() == expect.on, onOff(device_->displayOn()));
+  }
+  bool operator()(const ExpectLockScreen& expect) {
+    return check(device_->lockScreenUp() == expect.up, device_->lockScreenUp() ? "up" : "down");
+  }
+  bool operator()(const ExpectSampling& expect) {
+    const int active = coremotion::activeManagers();
+    return check((active > 0) == expect.on, std::string(onOff(active > 0)) + " (" + std::to_string(active) + " manager(s))");
+  }
+  bool operator()(const ExpectCount& expect) {
+    const auto& log = device_->log();
+    const long long n = static_cast<long long>(expect.text ? log.count(expect.kind, *expect.text) : log.count(expect.kind));
+    bool holds = false;
+    switch (expect.op) {
+      case ExpectCount::Equal: holds = n == expect.n; break;
+      case ExpectCount::NotEqual: holds = n != expect.n; break;
+      case ExpectCount::AtLeast: holds = n >= expect.n; break;
+      case ExpectCount::AtMost: holds = n <= expect.n; break;
+      case ExpectCount::Greater: holds = n > expect.n; break;
+      case ExpectCount::Less: holds = n < expect.n; break;
+    }
+    return check(holds, std::to_string(n));
+  }
+  bool operator()(const ExpectSetting& expect) {
+    const auto settings = device_->readSettings();
+    if (!settings) return check(false, "no settings file");
+    const auto found = settings->find(expect.key);
+    if (found == settings->end()) return check(!expect.value, "absent");
+    return check(expect.value && *expect.value == found->second, describeValue(found->second));
+  }
+
+ private:
+  double now() const { return device_ ? device_->now() : 0.0; }
+
+  // Work the last line made due now runs before the next line looks at the device.
+  void settle() {
+    device_->runUntil(device_->now());
+    // A replay moves on with the clock even while nothing samples the sensor.
+    if (coremotion::world().replaying()) coremotion::world().at(device_->now());
+  }
+
+  bool world() {
+    timeline_.note(now(), step_->text, {{"line", step_->line}});
+    return true;
+  }
+
+  bool check(bool holds, const std::string& got) {
+    // "expect display on" reads as the expectation itself.
+    const std::string expected = step_->text.substr(step_->text.find(' ') + 1);
+    if (holds) {
+      ++met_;
+      timeline_.note(now(), "expect " + expected + ": ok", {{"line", step_->line}, {"ok", true}});
+      return true;
+    }
+    const std::string message = "expected " + expected + ", got " + got;
+    timeline_.note(now(), message, {{"line", step_->line}, {"ok", false}});
+    errors_ << scenario_.name << ":" << step_->line << ": " << message << std::endl;
+    return false;
+  }
+
+  const Scenario& scenario_;
+  Timeline& timeline_;
+  std::ostream& errors_;
+  device::BootOptions options_;
+  std::unique_ptr<device::Device> device_;
+  const Step* step_ = nullptr;
+  int met_ = 0;
+};
+
+}  // namespace
+
+int runScenario(const Scenario& scenario, Timeline& timeline, std::ostream& errors, bool realtime) {
+  core::eventLog().setListener([&timeline](const core::Event& event) { timeline.event(event); });
+  Run run(scenario, timeline, errors, realtime);
+  const int status = run.run();
+  timeline.flush();
+  core::eventLog().setListener(nullptr);
+  return status;
+}
+
+}  // namespace sim

@@ -1,0 +1,435 @@
+#include "tools/tessaro-sim/Scenario.h"
+
+#include "platform/coremotion/MotionWorld.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <map>
+
+namespace sim {
+
+namespace {
+
+struct Token {
+  std::string text;
+  bool quoted = false;
+};
+
+std::optional<double> parseNumber(std::string_view text) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<long long> parseInteger(std::string_view text) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string lowercase(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+std::string quote(const std::string& text) { return nlohmann::json(text).dump(); }
+
+// The words of one line. '#' at the start of a word comments out the rest; "..." is one
+// word, with \" \\ \n \t inside.
+std::vector<Token> tokenize(std::string_view line, std::string& problem) {
+  std::vector<Token> tokens;
+  std::size_t i = 0;
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  while (i < line.size()) {
+    if (blank(line[i])) {
+      ++i;
+      continue;
+    }
+    if (line[i] == '#') break;
+    Token token;
+    if (line[i] == '"') {
+      token.quoted = true;
+      ++i;
+      bool closed = false;
+      while (i < line.size()) {
+        const char c = line[i++];
+        if (c == '"') {
+          closed = true;
+          break;
+        }
+        if (c != '\\') {
+          token.text.push_back(c);
+          continue;
+        }
+        if (i == line.size()) break;
+        const char escaped = line[i++];
+        switch (escaped) {
+          case 'n': token.text.push_back('\n'); break;
+          case 't': token.text.push_back('\t'); break;
+          case '"':
+          case '\\': token.text.push_back(escaped); break;
+          default: problem = std::string("unknown escape \\") + escaped + " in a quoted string"; return {};
+        }
+      }
+      if (!closed) {
+        problem = "a quoted string is not closed";
+        return {};
+      }
+      if (i < line.size() && !blank(line[i])) {
+        problem = "expected a space after a closing quote";
+        return {};
+      }
+    } else {
+      while (i < line.size() && !blank(line[i])) {
+        if (line[i] == '"') {
+          problem = "a quote inside a word; quote the whole word";
+          return {};
+        }
+        token.text.push_back(line[i++]);
+      }
+    }
+    tokens.push_back(std::move(token));
+  }
+  return tokens;
+}
+
+// The parser's view of one line: its words and how to complain about them.
+class Line {
+ public:
+  Line(const std::string& file, std::size_t number, std::vector<Token> tokens)
+      : file_(file), number_(number), tokens_(std::move(tokens)) {}
+
+  [[noreturn]] void fail(const std::string& message) const {
+    throw ScenarioError(file_ + ":" + std::to_string(number_) + ": " + message);
+  }
+
+  std::size_t size() const { return tokens_.size(); }
+  const Token& operator[](std::size_t i) const { return tokens_[i]; }
+  const std::string& word(std::size_t i) const { return tokens_[i].text; }
+  std::string usage() const { return "usage: " + usage_; }
+
+  void expectArguments(std::size_t count, std::string usage) {
+    usage_ = std::move(usage);
+    if (size() != count + 1) fail(this->usage());
+  }
+  void expectArguments(std::size_t least, std::size_t most, std::string usage) {
+    usage_ = std::move(usage);
+    if (size() < least + 1 || size() > most + 1) fail(this->usage());
+  }
+
+  double number(std::size_t i, const char* what) const {
+    auto value = parseNumber(word(i));
+    if (!value || tokens_[i].quoted) fail("bad " + std::string(what) + " " + quote(word(i)) + ": expected a number");
+    return *value;
+  }
+
+  // "2.5", "2.5s", "500ms", "3m", "1h", or a number and a unit as two words.
+  double duration(std::size_t from, const char* what) const {
+    if (from >= size() || size() - from > 2) fail(usage());
+    std::string text = word(from);
+    std::string unit;
+    if (size() - from == 2) {
+      unit = word(from + 1);
+    } else {
+      const auto split = text.find_first_not_of("0123456789.+-eE");
+      if (split != std::string::npos && split > 0) {
+        unit = text.substr(split);
+        text.resize(split);
+      }
+    }
+    static const std::map<std::string, double, std::less<>> units = {
+        {"", 1}, {"s", 1}, {"sec", 1}, {"ms", 0.001}, {"m", 60}, {"min", 60}, {"h", 3600}};
+    const auto scale = units.find(unit);
+    auto value = parseNumber(text);
+    if (!value) fail("bad " + std::string(what) + " " + quote(word(from)) + ": expected a number of seconds");
+    if (scale == units.end()) fail("unknown unit " + quote(unit) + " (use s, ms, m or h)");
+    if (*value < 0) fail(std::string(what) + " cannot be negative");
+    return *value * scale->second;
+  }
+
+  bool onOff(std::size_t i) const {
+    const std::string value = lowercase(word(i));
+    if (value == "on" || value == "yes" || value == "true") return true;
+    if (value == "off" || value == "no" || value == "false") return false;
+    fail("expected on or off, got " + quote(word(i)));
+  }
+
+  // A named pose or three numbers, from word `from` up to (not including) word `end`.
+  coremotion::Vector3 gravity(std::size_t from, std::size_t end) const {
+    if (end - from == 1) {
+      if (auto pose = coremotion::poseNamed(word(from))) return *pose;
+      fail("unknown pose " + quote(word(from)) + " (face-up, face-down, raised, upright, landscape, or x y z)");
+    }
+    if (end - from != 3) fail(usage());
+    coremotion::Vector3 v{number(from, "x"), number(from + 1, "y"), number(from + 2, "z")};
+    if (v.x == 0 && v.y == 0 && v.z == 0) fail("gravity cannot be zero");
+    return v;
+  }
+
+  plist::Value value(std::size_t i) const {
+    std::string problem;
+    auto value = parseValue(word(i), tokens_[i].quoted, problem);
+    if (!value) fail(problem);
+    return *value;
+  }
+
+ private:
+  const std::string& file_;
+  std::size_t number_;
+  std::vector<Token> tokens_;
+  std::string usage_;
+};
+
+Command parseExpect(Line& line) {
+  if (line.size() < 2) line.fail("usage: expect display|lockscreen|sampling|count|setting ...");
+  const std::string what = line.word(1);
+  if (what == "display") {
+    line.expectArguments(2, "expect display on|off");
+    return command::ExpectDisplay{line.onOff(2)};
+  }
+  if (what == "lockscreen" || what == "lock-screen") {
+    line.expectArguments(2, "expect lockscreen up|down");
+    const std::string state = line.word(2);
+    if (state != "up" && state != "down") line.fail("expected up or down, got " + quote(state));
+    return command::ExpectLockScreen{state == "up"};
+  }
+  if (what == "sampling") {
+    line.expectArguments(2, "expect sampling on|off");
+    return command::ExpectSampling{line.onOff(2)};
+  }
+  if (what == "count") {
+    line.expectArguments(4, 5, "expect count KIND [\"TEXT\"] ==|!=|>=|<=|>|< N");
+    command::ExpectCount count;
+    count.kind = line.word(2);
+    if (line.size() == 6) count.text = line.word(3);
+    static const std::map<std::string, command::ExpectCount::Op, std::less<>> ops = {
+        {"==", command::ExpectCount::Equal},   {"!=", command::ExpectCount::NotEqual},
+        {">=", command::ExpectCount::AtLeast}, {"<=", command::ExpectCount::AtMost},
+        {">", command::ExpectCount::Greater},  {"<", command::ExpectCount::Less}};
+    const std::size_t opIndex = line.size() - 2;
+    const auto op = ops.find(line.word(opIndex));
+    if (op == ops.end()) line.fail("bad comparison " + quote(line.word(opIndex)) + " (use ==, !=, >=, <=, > or <)");
+    count.op = op->second;
+    auto n = parseInteger(line.word(opIndex + 1));
+    if (!n || *n < 0) line.fail("bad count " + quote(line.word(opIndex + 1)) + ": expected a whole number");
+    count.n = *n;
+    return count;
+  }
+  if (what == "setting") {
+    line.expectArguments(3, "expect setting KEY VALUE|absent");
+    command::ExpectSetting setting{line.word(2), std::nullopt};
+    if (line.word(3) != "absent" || line[3].quoted) setting.value = line.value(3);
+    return setting;
+  }
+  line.fail("unknown expectation " + quote(what) + " (display, lockscreen, sampling, count, setting)");
+}
+
+Command parseCommand(Line& line, const std::filesystem::path& directory) {
+  const std::string& name = line.word(0);
+  if (line[0].quoted) line.fail("a command cannot be quoted");
+  if (name == "set") {
+    line.expectArguments(2, "set KEY VALUE");
+    return command::Set{line.word(1), line.value(2)};
+  }
+  if (name == "unset") {
+    line.expectArguments(1, "unset KEY");
+    return command::Set{line.word(1), std::nullopt};
+  }
+  if (name == "without") {
+    line.expectArguments(1, "without CLASS");
+    return command::Without{line.word(1)};
+  }
+  if (name == "no-motion-sensor") {
+    line.expectArguments(0, "no-motion-sensor");
+    return command::NoMotionSensor{};
+  }
+  if (name == "realtime") {
+    line.expectArguments(0, "realtime");
+    return command::Realtime{};
+  }
+  if (name == "boot") {
+    line.expectArguments(0, "boot");
+    return command::Boot{false};
+  }
+  if (name == "wait") {
+    line.expectArguments(1, 2, "wait DURATION (2.5, 2.5s, 500ms, 3m, 1h)");
+    return command::Wait{line.duration(1, "duration")};
+  }
+  if (name == "at") {
+    line.expectArguments(1, 2, "at TIME (device seconds since boot; units as for wait)");
+    return command::At{line.duration(1, "time")};
+  }
+  if (name == "press") {
+    line.expectArguments(1, "press lock|home");
+    if (line.word(1) == "lock") return command::Press{command::Press::Lock};
+    if (line.word(1) == "home") return command::Press{command::Press::Home};
+    line.fail("unknown button " + quote(line.word(1)) + " (lock or home)");
+  }
+  if (name == "unlock") {
+    line.expectArguments(0, "unlock");
+    return command::Unlock{};
+  }
+  if (name == "low-power" || name == "charging" || name == "call") {
+    line.expectArguments(1, name + " on|off");
+    const auto what = name == "low-power" ? command::Switch::LowPowerMode
+                      : name == "charging" ? command::Switch::Charging
+                                           : command::Switch::Call;
+    return command::Switch{what, line.onOff(1)};
+  }
+  if (name == "pose") {
+    line.expectArguments(1, 3, "pose NAME | pose X Y Z");
+    return command::Pose{line.gravity(1, line.size())};
+  }
+  if (name == "move" || name == "lift") {
+    const bool lift = name == "lift";
+    if (lift) {
+      line.expectArguments(0, 2, "lift [over DURATION]");
+      if (line.size() == 1) return command::Move{*coremotion::poseNamed("raised"), 0.5};
+    } else {
+      line.expectArguments(3, 6, "move NAME|X Y Z over DURATION");
+    }
+    std::size_t over = 1;
+    while (over < line.size() && line.word(over) != "over") ++over;
+    if (over == line.size() || over + 1 == line.size()) line.fail(line.usage());
+    const coremotion::Vector3 to = lift ? *coremotion::poseNamed("raised") : line.gravity(1, over);
+    if (lift && over != 1) line.fail(line.usage());
+    return command::Move{to, line.duration(over + 1, "duration")};
+  }
+  if (name == "shake") {
+    line.expectArguments(3, 4, "shake G for DURATION");
+    if (line.word(2) != "for") line.fail(line.usage());
+    const double g = line.number(1, "strength");
+    if (g < 0) line.fail("strength cannot be negative");
+    return command::Shake{g, line.duration(3, "duration")};
+  }
+  if (name == "replay") {
+    line.expectArguments(1, "replay FILE");
+    const std::filesystem::path file = directory / line.word(1);
+    try {
+      return command::Replay{file, recordings::scanRecording(file)};
+    } catch (const recordings::RecordingError& error) {
+      line.fail(std::string("bad recording: ") + error.what());
+    }
+  }
+  if (name == "post") {
+    line.expectArguments(1, "post NAME");
+    return command::Post{line.word(1)};
+  }
+  if (name == "expect") return parseExpect(line);
+  line.fail("unknown command " + quote(name));
+}
+
+enum class Timing { BeforeBoot, Any, NeedsDevice };
+
+Timing timingOf(const Command& command) {
+  if (std::holds_alternative<command::Set>(command)) return Timing::Any;
+  if (std::holds_alternative<command::Without>(command) || std::holds_alternative<command::NoMotionSensor>(command) ||
+      std::holds_alternative<command::Realtime>(command) || std::holds_alternative<command::Boot>(command)) {
+    return Timing::BeforeBoot;
+  }
+  return Timing::NeedsDevice;
+}
+
+std::string joined(const Line& line) {
+  std::string text;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (i > 0) text += ' ';
+    text += line[i].quoted ? quote(line.word(i)) : line.word(i);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::optional<plist::Value> parseValue(std::string_view text, bool quoted, std::string& problem) {
+  if (quoted) return plist::Value(std::string(text));
+  const std::string lower = lowercase(text);
+  if (lower == "yes" || lower == "true") return plist::Value(true);
+  if (lower == "no" || lower == "false") return plist::Value(false);
+  if (auto integer = parseInteger(text)) return plist::Value(*integer);
+  if (auto real = parseNumber(text)) return plist::Value(*real);
+  problem = "bad value " + quote(std::string(text)) + ": expected true/false/YES/NO, a number, or a quoted string";
+  return std::nullopt;
+}
+
+std::string describeValue(const plist::Value& value) {
+  switch (value.kind()) {
+    case plist::Kind::Boolean: return *value.asBoolean() ? "YES" : "NO";
+    case plist::Kind::Integer: return std::to_string(*value.asInteger());
+    case plist::Kind::Real: return nlohmann::json(*value.asReal()).dump();
+    case plist::Kind::String: return quote(*value.asString());
+    case plist::Kind::Data: return "<data>";
+    case plist::Kind::Date: return "<date>";
+    case plist::Kind::Array: return "<array>";
+    case plist::Kind::Dictionary: return "<dictionary>";
+  }
+  return "?";
+}
+
+std::string describe(const command::ExpectCount& expectation) {
+  static const char* const ops[] = {"==", "!=", ">=", "<=", ">", "<"};
+  std::string text = "count " + expectation.kind;
+  if (expectation.text) text += " " + quote(*expectation.text);
+  return text + " " + ops[expectation.op] + " " + std::to_string(expectation.n);
+}
+
+Scenario parseScenario(std::string_view text, const std::string& name, const std::filesystem::path& directory) {
+  Scenario scenario;
+  scenario.name = name;
+  std::optional<std::size_t> bootLine;
+  bool bootImplicit = false;
+  double clock = 0;  // device time at each line: only waits and `at` move it
+
+  std::size_t number = 0;
+  while (!text.empty()) {
+    ++number;
+    const auto newline = text.find('\n');
+    const std::string_view raw = text.substr(0, newline);
+    text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+
+    std::string problem;
+    std::vector<Token> tokens = tokenize(raw, problem);
+    Line line(scenario.name, number, std::move(tokens));
+    if (!problem.empty()) line.fail(problem);
+    if (line.size() == 0) continue;
+
+    Command command = parseCommand(line, directory);
+    const Timing timing = timingOf(command);
+    if (timing == Timing::BeforeBoot && bootLine) {
+      const std::string why = bootImplicit ? " needs the device and boots it" : " boots it";
+      if (std::holds_alternative<command::Boot>(command)) {
+        line.fail("the device has already booted: line " + std::to_string(*bootLine) + why);
+      }
+      line.fail(quote(line.word(0)) + " must come before the device boots; line " + std::to_string(*bootLine) + why);
+    }
+    if (timing == Timing::NeedsDevice && !bootLine) {
+      bootLine = number;
+      bootImplicit = true;
+      scenario.steps.push_back({number, "boot", command::Boot{true}});
+    }
+    if (auto* boot = std::get_if<command::Boot>(&command)) {
+      bootLine = number;
+      bootImplicit = boot->implicit;
+    }
+    if (auto* wait = std::get_if<command::Wait>(&command)) clock += wait->seconds;
+    if (auto* at = std::get_if<command::At>(&command)) {
+      if (at->time < clock) {
+        line.fail("at " + nlohmann::json(at->time).dump() + " s lies in the past: the device is at " +
+                  nlohmann::json(clock).dump() + " s here");
+      }
+      clock = at->time;
+    }
+    scenario.steps.push_back({number, joined(line), std::move(command)});
+  }
+  if (!bootLine) scenario.steps.push_back({number, "boot", command::Boot{true}});
+  return scenario;
+}
+
+}  // namespace sim

@@ -1,0 +1,128 @@
+#pragma once
+// The scenario language: one command a line, '#' comments, blank lines ignored (see
+// docs/SCENARIOS.md). A scenario is parsed and checked whole before any of it runs, so a
+// mistake on its last line costs nothing.
+
+#include "platform/coremotion/CoreMotion.h"
+#include "platform/foundation/PropertyList.h"
+#include "tools/tessaro-sim/recordings/Recording.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace sim {
+
+// A scenario that cannot run; what() is "FILE:LINE: message".
+class ScenarioError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A settings value as written on a `set` line or after `--set KEY=`: true/false/YES/NO, an
+// integer, a real, or a quoted string. Nullopt with `problem` filled in otherwise.
+std::optional<plist::Value> parseValue(std::string_view text, bool quoted, std::string& problem);
+// As a scenario would write it: YES, 3, 0.5, "text".
+std::string describeValue(const plist::Value& value);
+
+namespace command {
+
+// Before boot they make up the file the device boots with; after, an editor's write.
+struct Set {
+  std::string key;
+  std::optional<plist::Value> value;  // none: `unset`, the key is removed
+};
+struct Without {
+  std::string className;
+};
+struct NoMotionSensor {};
+struct Realtime {};
+struct Boot {
+  bool implicit = false;
+};
+struct Wait {
+  double seconds = 0;
+};
+struct At {
+  double time = 0;
+};
+struct Press {
+  enum Button { Lock, Home } button = Lock;
+};
+struct Unlock {};
+struct Switch {
+  enum What { LowPowerMode, Charging, Call } what = LowPowerMode;
+  bool on = false;
+};
+struct Pose {
+  coremotion::Vector3 gravity;
+};
+struct Move {
+  coremotion::Vector3 to;
+  double seconds = 0;
+};
+struct Shake {
+  double g = 0;
+  double seconds = 0;
+};
+struct Replay {
+  std::filesystem::path file;  // resolved against the scenario's directory
+  recordings::RecordingSummary summary;
+};
+struct Post {
+  std::string name;
+};
+struct ExpectDisplay {
+  bool on = false;
+};
+struct ExpectLockScreen {
+  bool up = false;
+};
+struct ExpectSampling {
+  bool on = false;
+};
+struct ExpectCount {
+  enum Op { Equal, NotEqual, AtLeast, AtMost, Greater, Less } op = Equal;
+  std::string kind;
+  std::optional<std::string> text;  // none: any text
+  long long n = 0;
+};
+struct ExpectSetting {
+  std::string key;
+  std::optional<plist::Value> value;  // none: the key must be absent
+};
+
+}  // namespace command
+
+using Command =
+    std::variant<command::Set, command::Without, command::NoMotionSensor, command::Realtime, command::Boot,
+                 command::Wait, command::At, command::Press, command::Unlock, command::Switch, command::Pose,
+                 command::Move, command::Shake, command::Replay, command::Post, command::ExpectDisplay,
+                 command::ExpectLockScreen, command::ExpectSampling, command::ExpectCount, command::ExpectSetting>;
+
+struct Step {
+  std::size_t line = 0;
+  std::string text;  // the line as written, less comment and outer blanks
+  Command command;
+};
+
+struct Scenario {
+  std::string name;  // for messages: the path as given, or "<default>"
+  // In order, with a Boot step (implicit = true) put in before the first line that needs the
+  // device, or at the end when no line does.
+  std::vector<Step> steps;
+};
+
+// Throws ScenarioError at the first bad line. Recordings named by `replay` are resolved
+// against `directory` and read through once here.
+Scenario parseScenario(std::string_view text, const std::string& name, const std::filesystem::path& directory);
+
+// "expect count display "on" == 1", for messages.
+std::string describe(const command::ExpectCount& expectation);
+
+}  // namespace sim

@@ -1,0 +1,80 @@
+#include "tools/tessaro-sim/Timeline.h"
+
+#include <cstdio>
+
+namespace sim {
+
+namespace {
+
+bool skippedHook(const core::Event& event) {
+  return event.kind == "hook" && event.fields.value("result", "").starts_with("skipped");
+}
+
+}  // namespace
+
+Timeline::Timeline(std::ostream& out, Format format, Detail detail) : out_(out), format_(format), detail_(detail) {}
+
+nlohmann::ordered_json Timeline::toJson(const core::Event& event) {
+  nlohmann::ordered_json line = {{"time", event.time}, {"event", event.kind}, {"text", event.text}};
+  if (event.fields.is_object()) {
+    // The line's own keys win over a field of the same name.
+    for (const auto& [key, value] : event.fields.items()) {
+      if (!line.contains(key)) line[key] = nlohmann::ordered_json(value);
+    }
+  }
+  return line;
+}
+
+std::string Timeline::toText(double time, const std::string& kind, const std::string& text) {
+  char prefix[64];
+  std::snprintf(prefix, sizeof prefix, "%9.3f  %-13s ", time, kind.c_str());
+  return prefix + text;
+}
+
+void Timeline::event(const core::Event& event) {
+  if (format_ == Format::Json) {
+    print(event.time, event.kind, event.text, toJson(event));
+    return;
+  }
+  if (detail_ == Detail::Quiet) {
+    if (event.kind == "hook" && !skippedHook(event)) {
+      if (hooks_ == 0) hooksTime_ = event.time;
+      ++hooks_;
+      return;
+    }
+    if (event.kind != "hook") flush();
+    if (event.kind == "host" || event.kind == "notification.delivered") return;
+  }
+  print(event.time, event.kind, event.text, nullptr);
+}
+
+void Timeline::note(double time, const std::string& text, nlohmann::json fields) {
+  flush();
+  nlohmann::ordered_json line = nullptr;
+  if (format_ == Format::Json) {
+    line = {{"time", time}, {"event", "scenario"}, {"text", text}};
+    for (const auto& [key, value] : fields.items()) {
+      if (!line.contains(key)) line[key] = nlohmann::ordered_json(value);
+    }
+  }
+  print(time, "scenario", text, line);
+}
+
+void Timeline::flush() {
+  if (hooks_ == 0) return;
+  const std::string text = std::to_string(hooks_) + " methods hooked or added";
+  hooks_ = 0;
+  print(hooksTime_, "hook", text, nullptr);
+}
+
+void Timeline::print(double time, const std::string& kind, const std::string& text, const nlohmann::ordered_json& json) {
+  if (beforeLine_) beforeLine_();
+  if (format_ == Format::Json) {
+    out_ << json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+  } else {
+    out_ << toText(time, kind, text) << '\n';
+  }
+  out_.flush();
+}
+
+}  // namespace sim
