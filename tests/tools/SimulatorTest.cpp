@@ -181,6 +181,22 @@ TEST_F(Simulator, ExpectationsOnSettingsCountsAndStateHold) {
   EXPECT_NE(result.out.find("done: 9 expectation(s) met"), std::string::npos) << result.out;
 }
 
+TEST_F(Simulator, AnIdleSleepingDeviceHoldsItsTimeoutUntilWoken) {
+  const auto scenario = write("sleep.scenario",
+                              "idle-sleep\n"
+                              "set isEnabled YES\n"
+                              "set disableMotionDetectionSlider 0.5\n"
+                              "press lock\n"
+                              "wait 1m\n"
+                              "expect count sleep \"asleep\" == 1\n"
+                              "expect count timer == 0\n"
+                              "press lock\n"
+                              "wait 0.1\n"
+                              "expect count timer \"-[SBLockScreenManager disableDetection]\" == 1\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 0) << result.err;
+}
+
 TEST_F(Simulator, ABadScenarioFailsWithStatusTwoBeforeRunningAnything) {
   const auto scenario = write("bad.scenario", "press lock\nwait 1\n\nwait forever\n");
   const Result result = run({scenario.string()});

@@ -64,6 +64,10 @@ class Run {
     options_.motionSensor = false;
     return true;
   }
+  bool operator()(const IdleSleep&) {
+    options_.sleepsWhenIdle = true;
+    return true;
+  }
   bool operator()(const Realtime&) {
     options_.realtime = true;
     return true;
@@ -75,6 +79,7 @@ class Run {
       timeline_.note(0, "no settings file", {{"line", step_->line}});
     }
     if (!options_.motionSensor) timeline_.note(0, "no device-motion sensor", {{"line", step_->line}});
+    if (options_.sleepsWhenIdle) timeline_.note(0, "sleeps past its idle-sleep window", {{"line", step_->line}});
     device_ = std::make_unique<device::Device>(options_);
     return true;
   }

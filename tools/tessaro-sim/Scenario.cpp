@@ -246,6 +246,10 @@ Command parseCommand(Line& line, const std::filesystem::path& directory) {
     line.expectArguments(1, "without CLASS");
     return command::Without{line.word(1)};
   }
+  if (name == "idle-sleep") {
+    line.expectArguments(0, "idle-sleep");
+    return command::IdleSleep{};
+  }
   if (name == "no-motion-sensor") {
     line.expectArguments(0, "no-motion-sensor");
     return command::NoMotionSensor{};
@@ -331,7 +335,7 @@ enum class Timing { BeforeBoot, Any, NeedsDevice };
 Timing timingOf(const Command& command) {
   if (std::holds_alternative<command::Set>(command)) return Timing::Any;
   if (std::holds_alternative<command::Without>(command) || std::holds_alternative<command::NoMotionSensor>(command) ||
-      std::holds_alternative<command::Realtime>(command) || std::holds_alternative<command::Boot>(command)) {
+      std::holds_alternative<command::IdleSleep>(command) || std::holds_alternative<command::Realtime>(command) || std::holds_alternative<command::Boot>(command)) {
     return Timing::BeforeBoot;
   }
   return Timing::NeedsDevice;

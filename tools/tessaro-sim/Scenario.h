@@ -41,6 +41,8 @@ struct Without {
   std::string className;
 };
 struct NoMotionSensor {};
+// The dark device sleeps once its idle-sleep window has passed.
+struct IdleSleep {};
 struct Realtime {};
 struct Boot {
   bool implicit = false;
@@ -100,7 +102,7 @@ struct ExpectSetting {
 }  // namespace command
 
 using Command =
-    std::variant<command::Set, command::Without, command::NoMotionSensor, command::Realtime, command::Boot,
+    std::variant<command::Set, command::Without, command::NoMotionSensor, command::IdleSleep, command::Realtime, command::Boot,
                  command::Wait, command::At, command::Press, command::Unlock, command::Switch, command::Pose,
                  command::Move, command::Shake, command::Replay, command::Post, command::ExpectDisplay,
                  command::ExpectLockScreen, command::ExpectSampling, command::ExpectCount, command::ExpectSetting>;
