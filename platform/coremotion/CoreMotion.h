@@ -2,16 +2,13 @@
 // The stand-in CoreMotion: CMMotionManager delivers CMDeviceMotion readings from the
 // device's motion world on the main run loop, about once per update interval.
 
+#include "platform/coremotion/CMAcceleration.h"
+
 #include <functional>
 
 namespace coremotion {
 
-// CMAcceleration: three doubles, in g, in the device frame (x to the right edge of the
-// screen, y to its top edge, z out of the screen).
-struct Vector3 {
-  double x = 0, y = 0, z = 0;
-  static constexpr const char* objcEncoding = "{?=ddd}";
-};
+using Vector3 = CMAcceleration;
 
 struct Reading {
   Vector3 userAcceleration;

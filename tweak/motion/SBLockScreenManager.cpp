@@ -1,6 +1,6 @@
 #include "tweak/motion/SBLockScreenManager.h"
 
-#include "platform/coremotion/CoreMotion.h"
+#include "platform/coremotion/CMAcceleration.h"
 #include "platform/objc/Associated.h"
 #include "platform/objc/Message.h"
 #include "tweak/ScreenWake.h"
@@ -12,7 +12,7 @@
 
 using namespace objc::literals;
 using objc::send;
-using Vector = coremotion::Vector3;  // CMAcceleration, as the reading answers it
+using Vector = CMAcceleration;
 
 namespace hooks::SBLockScreenManager {
 
