@@ -123,7 +123,7 @@ TEST_F(Simulator, TextShowsEachHookAndQuietCountsThem) {
   ASSERT_EQ(quiet.status, 0) << quiet.err;
   const std::regex shape(R"( *\d+\.\d{3}  [a-zA-Z.]+ +\S.*)");
   for (const auto& line : normal.lines()) EXPECT_TRUE(std::regex_match(line, shape)) << line;
-  EXPECT_NE(normal.out.find("    0.000  hook          -[SBLockScreenManager lockScreenViewControllerDidPresent] hooked\n"),
+  EXPECT_NE(normal.out.find("    0.000  hook                   -[SBLockScreenManager lockScreenViewControllerDidPresent] hooked\n"),
             std::string::npos);
   EXPECT_NE(normal.out.find("notification.observer com.brel.tessaro.prefschanged"), std::string::npos);
   EXPECT_EQ(quiet.out.find("lockScreenViewControllerDidPresent] hooked"), std::string::npos);

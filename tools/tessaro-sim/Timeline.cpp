@@ -27,7 +27,8 @@ nlohmann::ordered_json Timeline::toJson(const core::Event& event) {
 
 std::string Timeline::toText(double time, const std::string& kind, const std::string& text) {
   char prefix[64];
-  std::snprintf(prefix, sizeof prefix, "%9.3f  %-13s ", time, kind.c_str());
+  // Wide enough for the longest kind, "notification.delivered".
+  std::snprintf(prefix, sizeof prefix, "%9.3f  %-22s ", time, kind.c_str());
   return prefix + text;
 }
 
