@@ -125,7 +125,7 @@ TEST_F(Simulator, TextShowsEachHookAndQuietCountsThem) {
   for (const auto& line : normal.lines()) EXPECT_TRUE(std::regex_match(line, shape)) << line;
   EXPECT_NE(normal.out.find("    0.000  hook                   -[SBLockScreenManager lockScreenViewControllerDidPresent] hooked\n"),
             std::string::npos);
-  EXPECT_NE(normal.out.find("notification.observer com.brel.tessaro.prefschanged"), std::string::npos);
+  EXPECT_NE(normal.out.find("notification.observer  com.brel.tessaro.prefschanged"), std::string::npos);
   EXPECT_EQ(quiet.out.find("lockScreenViewControllerDidPresent] hooked"), std::string::npos);
   EXPECT_NE(quiet.out.find(" methods hooked or added"), std::string::npos);
   EXPECT_LT(quiet.lines().size(), normal.lines().size() / 2);
@@ -267,7 +267,7 @@ TEST_F(Simulator, ASettingFromTheCommandLineShortensTheTimeout) {
   const auto csv = write("still.csv", "t,gx,gy,gz,ux,uy,uz\n0,0,0,-1,0,0,0\n8,0,0,-1,0,0,0\n");
   const Result result = run({"replay", csv.string(), "--set", "disableMotionDetectionSlider=0.05"});
   ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_NE(result.out.find("timer         -[SBLockScreenManager disableDetection]"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("timer                  -[SBLockScreenManager disableDetection]"), std::string::npos) << result.out;
   EXPECT_NE(result.out.find("summary: 2 readings over 8.0 s; 1 wake, 0 lock presses, 1 time-out"), std::string::npos)
       << result.out;
 }
