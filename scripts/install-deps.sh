@@ -8,7 +8,7 @@ packages=(
   libobjc-12-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libplist-dev libcli11-dev nlohmann-json3-dev
-  binutils
+  binutils pkg-config
 )
 
 missing=()
