@@ -19,17 +19,12 @@ void beginPresentation(id self, SEL sel, BOOL animated, BOOL interactive) {
 }  // namespace
 
 void registerClasses() {
-  if (!core::isAbsent("CCUIToggleViewController")) {
-    objc::ClassBuilder("CCUIToggleViewController", objc::rootClass())
-        .method("viewDidLoad"_sel, &viewDidLoad)
-        .method("refreshState"_sel, &refreshState)
-        .build();
-  }
-  if (!core::isAbsent("CCUIModularControlCenterOverlayViewController")) {
-    objc::ClassBuilder("CCUIModularControlCenterOverlayViewController", objc::rootClass())
-        .method("_beginPresentationAnimated:interactive:"_sel, &beginPresentation)
-        .build();
-  }
+  core::defineHostClass("CCUIToggleViewController", [](objc::ClassBuilder& c) {
+    c.method("viewDidLoad"_sel, &viewDidLoad).method("refreshState"_sel, &refreshState);
+  });
+  core::defineHostClass("CCUIModularControlCenterOverlayViewController", [](objc::ClassBuilder& c) {
+    c.method("_beginPresentationAnimated:interactive:"_sel, &beginPresentation);
+  });
 }
 
 }  // namespace controlcenter

@@ -100,22 +100,19 @@ id deviceMotion(id self, SEL) { return managerOf(self).latest; }
 }  // namespace
 
 void registerClasses() {
-  if (core::isAbsent("CMMotionManager")) return;
-  objc::ClassBuilder("CMDeviceMotion", objc::rootClass())
-      .state<MotionState>()
-      .method("userAcceleration"_sel, &userAcceleration)
-      .method("gravity"_sel, &gravity)
-      .build();
-  objc::ClassBuilder("CMMotionManager", objc::rootClass())
-      .state<ManagerState>()
-      .method("isDeviceMotionAvailable"_sel, &isDeviceMotionAvailable)
-      .method("isDeviceMotionActive"_sel, &isDeviceMotionActive)
-      .method("setDeviceMotionUpdateInterval:"_sel, &setDeviceMotionUpdateInterval)
-      .method("deviceMotionUpdateInterval"_sel, &deviceMotionUpdateInterval)
-      .method("startDeviceMotionUpdatesToQueue:withHandler:"_sel, &startDeviceMotionUpdatesToQueue)
-      .method("stopDeviceMotionUpdates"_sel, &stopDeviceMotionUpdates)
-      .method("deviceMotion"_sel, &deviceMotion)
-      .build();
+  core::defineHostClass("CMDeviceMotion", [](objc::ClassBuilder& c) {
+    c.state<MotionState>().method("userAcceleration"_sel, &userAcceleration).method("gravity"_sel, &gravity);
+  });
+  core::defineHostClass("CMMotionManager", [](objc::ClassBuilder& c) {
+    c.state<ManagerState>()
+        .method("isDeviceMotionAvailable"_sel, &isDeviceMotionAvailable)
+        .method("isDeviceMotionActive"_sel, &isDeviceMotionActive)
+        .method("setDeviceMotionUpdateInterval:"_sel, &setDeviceMotionUpdateInterval)
+        .method("deviceMotionUpdateInterval"_sel, &deviceMotionUpdateInterval)
+        .method("startDeviceMotionUpdatesToQueue:withHandler:"_sel, &startDeviceMotionUpdatesToQueue)
+        .method("stopDeviceMotionUpdates"_sel, &stopDeviceMotionUpdates)
+        .method("deviceMotion"_sel, &deviceMotion);
+  });
 }
 
 void setWorld(World newWorld) { world = std::move(newWorld); }

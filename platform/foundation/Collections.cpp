@@ -99,28 +99,12 @@ BOOL writeToFileAtomically(id self, SEL, id path, BOOL) {
 
 id copyImmutable(id self, SEL) { return objc::retain(self); }
 
-id mutableCopyDictionary(id self, SEL) {
-  id copy = newOfClass(objc::asId(objc::getClass("NSMutableDictionary")));
-  dictionaryOf(copy).entries = dictionaryOf(self).entries;
-  return copy;
-}
-
-// A mutable collection's copy is an immutable one with the same entries.
-id copyDictionary(id self, SEL) {
-  id copy = newOfClass(objc::asId(objc::getClass("NSDictionary")));
-  dictionaryOf(copy).entries = dictionaryOf(self).entries;
-  return copy;
-}
-
-id copyArray(id self, SEL) {
-  id copy = newOfClass(objc::asId(objc::getClass("NSArray")));
-  arrayOf(copy).items = arrayOf(self).items;
-  return copy;
-}
-
-id mutableCopyArray(id self, SEL) {
-  id copy = newOfClass(objc::asId(objc::getClass("NSMutableArray")));
-  arrayOf(copy).items = arrayOf(self).items;
+// A new instance of `Target` with the same entries: the mutable copy of either kind, and
+// the immutable copy of a mutable one.
+template <class State, objc::FixedString Target>
+id copyAs(id self, SEL) {
+  id copy = newOfClass(objc::asId(objc::getClass(Target.chars)));
+  objc::stateOf<State>(copy) = objc::stateOf<State>(self);
   return copy;
 }
 
@@ -133,10 +117,10 @@ void registerCollectionClasses() {
                     .method("count"_sel, &arrayCount)
                     .method("objectAtIndex:"_sel, &objectAtIndex)
                     .method("copy"_sel, &copyImmutable)
-                    .method("mutableCopy"_sel, &mutableCopyArray)
+                    .method("mutableCopy"_sel, &copyAs<ArrayState, "NSMutableArray">)
                     .build();
   objc::ClassBuilder("NSMutableArray", array)
-      .method("copy"_sel, &copyArray)
+      .method("copy"_sel, &copyAs<ArrayState, "NSArray">)
       .method("addObject:"_sel, &addObject)
       .method("removeAllObjects"_sel, &removeAllObjects)
       .build();
@@ -150,10 +134,10 @@ void registerCollectionClasses() {
                          .method("allKeys"_sel, &allKeys)
                          .method("writeToFile:atomically:"_sel, &writeToFileAtomically)
                          .method("copy"_sel, &copyImmutable)
-                         .method("mutableCopy"_sel, &mutableCopyDictionary)
+                         .method("mutableCopy"_sel, &copyAs<DictionaryState, "NSMutableDictionary">)
                          .build();
   objc::ClassBuilder("NSMutableDictionary", dictionary)
-      .method("copy"_sel, &copyDictionary)
+      .method("copy"_sel, &copyAs<DictionaryState, "NSDictionary">)
       .method("setObject:forKey:"_sel, &setObjectForKey)
       .method("removeObjectForKey:"_sel, &removeObjectForKey)
       .method("addEntriesFromDictionary:"_sel, &addEntriesFromDictionary)

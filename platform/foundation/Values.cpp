@@ -40,9 +40,14 @@ unsigned long hashOf(id self, SEL) {
   return static_cast<unsigned long>(valueOf(self).integerValue());
 }
 
+// A new value object of the receiving class, owned by the autorelease pool.
+id autoreleased(id cls, plist::Value value) {
+  return objc::autorelease(makeValueObject(reinterpret_cast<Class>(cls), std::move(value)).take());
+}
+
 id stringWithUTF8String(id cls, SEL, const char* text) {
   if (text == nullptr) return nil;
-  return objc::autorelease(makeValueObject(reinterpret_cast<Class>(cls), plist::Value(std::string(text))).take());
+  return autoreleased(cls, plist::Value(std::string(text)));
 }
 const char* utf8String(id self, SEL) { return valueOf(self).asString()->c_str(); }
 unsigned long length(id self, SEL) { return valueOf(self).asString()->size(); }
@@ -52,19 +57,19 @@ BOOL isEqualToString(id self, SEL, id other) {
 }
 
 id numberWithBool(id cls, SEL, BOOL value) {
-  return objc::autorelease(makeValueObject(reinterpret_cast<Class>(cls), plist::Value(value != NO)).take());
+  return autoreleased(cls, plist::Value(value != NO));
 }
 id numberWithInt(id cls, SEL, int value) {
-  return objc::autorelease(makeValueObject(reinterpret_cast<Class>(cls), plist::Value(static_cast<long long>(value))).take());
+  return autoreleased(cls, plist::Value(static_cast<long long>(value)));
 }
 id numberWithLongLong(id cls, SEL, long long value) {
-  return objc::autorelease(makeValueObject(reinterpret_cast<Class>(cls), plist::Value(value)).take());
+  return autoreleased(cls, plist::Value(value));
 }
 id numberWithFloat(id cls, SEL, float value) {
-  return objc::autorelease(makeValueObject(reinterpret_cast<Class>(cls), plist::Value(static_cast<double>(value))).take());
+  return autoreleased(cls, plist::Value(static_cast<double>(value)));
 }
 id numberWithDouble(id cls, SEL, double value) {
-  return objc::autorelease(makeValueObject(reinterpret_cast<Class>(cls), plist::Value(value)).take());
+  return autoreleased(cls, plist::Value(value));
 }
 
 // Strings and numbers answer the same conversions; data and dates have none.

@@ -12,11 +12,10 @@ void addGestureRecognizerToDisplayWithIdentity(id self, SEL sel, id, id) { core:
 }  // namespace
 
 void registerClasses() {
-  if (core::isAbsent("FBSystemGestureManager")) return;
-  objc::ClassBuilder("FBSystemGestureManager", objc::rootClass())
-      .classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"FBSystemGestureManager">)
-      .method("addGestureRecognizer:toDisplayWithIdentity:"_sel, &addGestureRecognizerToDisplayWithIdentity)
-      .build();
+  core::defineHostClass("FBSystemGestureManager", [](objc::ClassBuilder& c) {
+    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"FBSystemGestureManager">)
+        .method("addGestureRecognizer:toDisplayWithIdentity:"_sel, &addGestureRecognizerToDisplayWithIdentity);
+  });
 }
 
 }  // namespace frontboard

@@ -10,7 +10,6 @@
 #include "platform/uikit/UIKit.h"
 
 #include <cstdio>
-#include <functional>
 #include <string>
 
 namespace springboard {
@@ -89,54 +88,46 @@ void setSystemWideSwipeDownHeight(id self, SEL sel, double height) {
   recordHostCall(self, sel, number(height), {{"value", height}});
 }
 
-void defineUnlessAbsent(const char* name, const std::function<void(objc::ClassBuilder&)>& define,
-                        const char* superclass = "NSObject") {
-  if (core::isAbsent(name)) return;
-  objc::ClassBuilder builder(name, superclass);
-  define(builder);
-  builder.build();
-}
-
 }  // namespace
 
 void registerClasses() {
   uikit::registerClasses();
-  defineUnlessAbsent("SpringBoard", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SpringBoard", [](objc::ClassBuilder& c) {
     c.method("_simulateLockButtonPress"_sel, &simulateLockButtonPress)
         .method("_simulateHomeButtonPress"_sel, &simulateHomeButtonPress)
         .method("_turnScreenOnOnDashBoardWithCompletion:"_sel, &turnScreenOnOnDashBoardWithCompletion);
   }, "UIApplication");
-  defineUnlessAbsent("SBLockScreenManager", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBLockScreenManager", [](objc::ClassBuilder& c) {
     c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBLockScreenManager">)
         .method("lockScreenViewControllerDidPresent"_sel, &lockScreenViewControllerDidPresent)
         .method("lockScreenViewControllerDidDismiss"_sel, &lockScreenViewControllerDidDismiss);
   });
-  defineUnlessAbsent("SBDashBoardViewController", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBDashBoardViewController", [](objc::ClassBuilder& c) {
     c.method("_displayWillTurnOnWhileOnDashBoard:"_sel, &displayWillTurnOnWhileOnDashBoard)
         .method("handleBiometricEvent:"_sel, &handleBiometricEvent)
         .method("setInScreenOffMode:forAutoUnlock:fromUnlockSource:"_sel, &setInScreenOffMode)
         .method("finishUIUnlockFromSource:"_sel, &finishUIUnlockFromSource);
   });
-  defineUnlessAbsent("SBBacklightController", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBBacklightController", [](objc::ClassBuilder& c) {
     c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBBacklightController">)
         .method("screenIsOn"_sel, &screenIsOn)
         .method("preventIdleSleepForNumberOfSeconds:"_sel, &preventIdleSleepForNumberOfSeconds);
   });
-  defineUnlessAbsent("SBUIController", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBUIController", [](objc::ClassBuilder& c) {
     c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBUIController">).method("isBatteryCharging"_sel, &isBatteryCharging);
   });
-  defineUnlessAbsent("SBIconController", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBIconController", [](objc::ClassBuilder& c) {
     c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBIconController">)
         .method("_rootFolderController"_sel, &rootFolderController);
   });
-  defineUnlessAbsent("SBUIBiometricResource", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBUIBiometricResource", [](objc::ClassBuilder& c) {
     c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBUIBiometricResource">).method("noteScreenDidTurnOff"_sel, &noteScreenDidTurnOff);
   });
-  defineUnlessAbsent("SBHomeHardwareButtonGestureRecognizerConfiguration", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBHomeHardwareButtonGestureRecognizerConfiguration", [](objc::ClassBuilder& c) {
     c.method("doubleTapUpGestureRecognizer"_sel, &nothing).method("systemGestureManager"_sel, &nothing);
   });
-  defineUnlessAbsent("SBHBDoubleTapUpGestureRecognizer", [](objc::ClassBuilder&) {});
-  defineUnlessAbsent("SBHomeHardwareButton", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBHBDoubleTapUpGestureRecognizer", [](objc::ClassBuilder&) {});
+  core::defineHostClass("SBHomeHardwareButton", [](objc::ClassBuilder& c) {
     c.state<ButtonState>()
         .method("doubleTapUp:"_sel, &doubleTapUp)
         .method("_createGestureRecognizersWithConfiguration:"_sel, &createGestureRecognizers)
@@ -145,13 +136,13 @@ void registerClasses() {
         .method("gestureRecognizer:shouldRecognizeSimultaneouslyWithGestureRecognizer:"_sel,
                 &shouldRecognizeSimultaneously);
   });
-  defineUnlessAbsent("SBReachabilityManager", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBReachabilityManager", [](objc::ClassBuilder& c) {
     c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"SBReachabilityManager">).method("toggleReachability"_sel, &toggleReachability);
   });
-  defineUnlessAbsent("SBReachabilityWindow", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBReachabilityWindow", [](objc::ClassBuilder& c) {
     c.method("initWithWallpaperVariant:"_sel, &initWithWallpaperVariant);
   });
-  defineUnlessAbsent("SBReachabilitySettings", [](objc::ClassBuilder& c) {
+  core::defineHostClass("SBReachabilitySettings", [](objc::ClassBuilder& c) {
     c.method("setYOffsetFactor:"_sel, &setYOffsetFactor)
         .method("setSystemWideSwipeDownHeight:"_sel, &setSystemWideSwipeDownHeight);
   });

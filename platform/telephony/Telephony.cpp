@@ -12,11 +12,10 @@ BOOL hasCurrentCalls(id, SEL) { return springboard::state().callInProgress ? YES
 }  // namespace
 
 void registerClasses() {
-  if (core::isAbsent("TUCallCenter")) return;
-  objc::ClassBuilder("TUCallCenter", objc::rootClass())
-      .classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"TUCallCenter">)
-      .method("hasCurrentCalls"_sel, &hasCurrentCalls)
-      .build();
+  core::defineHostClass("TUCallCenter", [](objc::ClassBuilder& c) {
+    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"TUCallCenter">)
+        .method("hasCurrentCalls"_sel, &hasCurrentCalls);
+  });
 }
 
 }  // namespace telephony
