@@ -6,7 +6,7 @@
 #include "platform/coremotion/CoreMotion.h"
 #include "platform/coremotion/MotionWorld.h"
 #include "platform/foundation/CFNotificationCenter.h"
-#include "platform/foundation/DeviceRoot.h"
+#include "platform/core/DeviceRoot.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/frontboard/FrontBoard.h"
 #include "platform/objc/AutoreleasePool.h"
@@ -41,15 +41,15 @@ void recordMethodChange(objc::MethodChange change, Class cls, SEL sel, const cha
 }
 
 bool writeDevicePlist(const std::string& devicePath, const plist::Dictionary& contents) {
-  auto hostPath = resolve(devicePath);
-  const bool written = hostPath && ensureParentDirectories(*hostPath) && plist::writeDictionaryAtomically(contents, *hostPath);
+  auto hostPath = core::resolve(devicePath);
+  const bool written = hostPath && core::ensureParentDirectories(*hostPath) && plist::writeDictionaryAtomically(contents, *hostPath);
   core::record("file.write", devicePath + (written ? "" : " (failed)"), {{"path", devicePath}, {"ok", written}});
   return written;
 }
 
 // Puts the tweak and its filter into DynamicLibraries, as its package installs them.
 void installTweak(const std::filesystem::path& library) {
-  auto directory = resolve(kDynamicLibraries);
+  auto directory = core::resolve(kDynamicLibraries);
   std::filesystem::create_directories(*directory);
   std::error_code error;
   std::filesystem::create_symlink(std::filesystem::absolute(library), *directory / "Tessaro.dylib", error);
@@ -63,7 +63,7 @@ void installTweak(const std::filesystem::path& library) {
 Device::Device(const BootOptions& options) {
   if (booted) objc::fatal("a device is already running in this process");
   booted = true;
-  if (!options.root.empty()) setRoot(options.root);
+  if (!options.root.empty()) core::setRoot(options.root);
   core::RunLoop::main().setRealtime(options.realtime);
   objc::AutoreleasePool pool;
 
@@ -86,8 +86,8 @@ Device::Device(const BootOptions& options) {
   if (options.loadTweak) installTweak(options.tweakLibrary.empty() ? builtTweakLibrary() : options.tweakLibrary);
 
   if (options.beforeLoad) options.beforeLoad();
-  core::record("boot", "SpringBoard starts; root " + root().string(), {{"root", root().string()}});
-  if (auto libraries = resolve(kDynamicLibraries); libraries && std::filesystem::is_directory(*libraries)) {
+  core::record("boot", "SpringBoard starts; root " + core::root().string(), {{"root", core::root().string()}});
+  if (auto libraries = core::resolve(kDynamicLibraries); libraries && std::filesystem::is_directory(*libraries)) {
     loaded_ = substrate::loadDynamicLibraries(*libraries, "com.apple.springboard");
   }
   for (const auto& result : loaded_) {
@@ -125,7 +125,7 @@ void Device::setCallInProgress(bool inCall) { springboard::setCallInProgress(inC
 bool Device::writeSettings(const plist::Dictionary& settings) { return writeDevicePlist(kSettingsPath, settings); }
 
 std::optional<plist::Dictionary> Device::readSettings() const {
-  auto path = resolve(kSettingsPath);
+  auto path = core::resolve(kSettingsPath);
   return path ? plist::readDictionary(*path) : std::nullopt;
 }
 

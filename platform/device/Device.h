@@ -5,7 +5,7 @@
 // process: constructing a second one is an error.
 
 #include "platform/core/EventLog.h"
-#include "platform/foundation/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 #include "platform/substrate/Loader.h"
 
 #include <filesystem>

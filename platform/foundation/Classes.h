@@ -2,7 +2,7 @@
 // Internal: the pieces of registerClasses(), one per file, and the state the value
 // classes share.
 
-#include "platform/foundation/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 #include "platform/objc/Ref.h"
 
 #include <map>

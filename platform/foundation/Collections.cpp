@@ -4,7 +4,7 @@
 
 #include "platform/core/EventLog.h"
 #include "platform/foundation/Classes.h"
-#include "platform/foundation/DeviceRoot.h"
+#include "platform/core/DeviceRoot.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/objc/ClassBuilder.h"
 #include "platform/objc/Message.h"
@@ -67,7 +67,7 @@ id initWithContentsOfFile(id self, SEL, id path) {
   auto devicePath = stringOf(path);
   std::optional<plist::Dictionary> contents;
   if (devicePath) {
-    if (auto hostPath = device::resolve(*devicePath)) contents = plist::readDictionary(*hostPath);
+    if (auto hostPath = core::resolve(*devicePath)) contents = plist::readDictionary(*hostPath);
   }
   const std::string shown = devicePath.value_or("(not a path)");
   core::record("file.read", shown + (contents ? "" : " (none)"), {{"path", shown}, {"ok", contents.has_value()}});
@@ -88,9 +88,9 @@ id dictionaryWithContentsOfFile(id cls, SEL, id path) {
 BOOL writeToFileAtomically(id self, SEL, id path, BOOL) {
   auto devicePath = stringOf(path).value_or("");
   auto value = toValue(self);
-  auto hostPath = device::resolve(devicePath);
+  auto hostPath = core::resolve(devicePath);
   bool written = false;
-  if (value && hostPath && device::ensureParentDirectories(*hostPath)) {
+  if (value && hostPath && core::ensureParentDirectories(*hostPath)) {
     written = plist::writeDictionaryAtomically(*value->asDictionary(), *hostPath);
   }
   core::record("file.write", devicePath + (written ? "" : " (failed)"), {{"path", devicePath}, {"ok", written}});

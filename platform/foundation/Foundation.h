@@ -2,7 +2,7 @@
 // The stand-in Foundation as C++ sees it: registering its classes, making and reading
 // its objects, and the device state it owns.
 
-#include "platform/foundation/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 #include "platform/objc/Ref.h"
 
 #include <optional>

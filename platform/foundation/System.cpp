@@ -2,7 +2,7 @@
 
 #include "platform/core/EventLog.h"
 #include "platform/foundation/Classes.h"
-#include "platform/foundation/DeviceRoot.h"
+#include "platform/core/DeviceRoot.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/objc/ClassBuilder.h"
 #include "platform/objc/Message.h"
@@ -25,7 +25,7 @@ id defaultManager(id cls, SEL sel) { return objc::sharedInstanceMethod<"NSFileMa
 BOOL fileExistsAtPath(id, SEL, id path) {
   auto devicePath = stringOf(path);
   if (!devicePath) return NO;
-  auto hostPath = device::resolve(*devicePath);
+  auto hostPath = core::resolve(*devicePath);
   std::error_code error;
   return hostPath && std::filesystem::exists(*hostPath, error) ? YES : NO;
 }

@@ -1,6 +1,6 @@
 #include "platform/substrate/Loader.h"
 
-#include "platform/foundation/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 
 #include <dlfcn.h>
 

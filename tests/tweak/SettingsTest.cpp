@@ -90,7 +90,7 @@ TEST(Settings, ARemovedKeyReturnsToItsDefaultAfterTheNotification) {
 TEST(Settings, AFileThatBecomesUnreadableGivesEveryDefault) {
   auto booted = tweaktest::boot(plist::Dictionary{{"isEnabled", true}, {"wakeMode", 1}});
   {
-    std::FILE* file = std::fopen(device::resolve(device::kSettingsPath)->c_str(), "w");
+    std::FILE* file = std::fopen(core::resolve(device::kSettingsPath)->c_str(), "w");
     std::fputs("<plist><dict><key>isEnabled</key>", file);
     std::fclose(file);
   }
@@ -102,9 +102,9 @@ TEST(Settings, AFileThatBecomesUnreadableGivesEveryDefault) {
 
 TEST(Settings, ReadsABinaryFileAsWellAsXml) {
   device::BootOptions options;
-  auto path = device::resolve(device::kSettingsPath);
+  auto path = core::resolve(device::kSettingsPath);
   options.beforeLoad = [path] {
-    ASSERT_TRUE(device::ensureParentDirectories(*path));
+    ASSERT_TRUE(core::ensureParentDirectories(*path));
     ASSERT_TRUE(plist::writeDictionaryAtomically(plist::Dictionary{{"isEnabled", true}, {"wakeGestureMode", 2}}, *path,
                                                  plist::Format::Binary));
   };

@@ -1,4 +1,4 @@
-#include "platform/foundation/DeviceRoot.h"
+#include "platform/core/DeviceRoot.h"
 #include "tests/tweak/TweakTest.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +81,7 @@ TEST(SwitchingNotifications, SetEnabledWithNoFileCreatesNoneAndStillPosts) {
   auto booted = tweaktest::boot(std::nullopt);
   booted.device->postNotification("com.brel.tessaro.setEnabled");
   booted.device->runUntilIdle();
-  EXPECT_FALSE(std::filesystem::exists(*device::resolve(device::kSettingsPath)));
+  EXPECT_FALSE(std::filesystem::exists(*core::resolve(device::kSettingsPath)));
   EXPECT_EQ(*booted.tweak->isEnabled, NO);
   EXPECT_EQ(*booted.tweak->prefs, nil);
   EXPECT_EQ(booted.device->log().count("notification.posted", "com.brel.tessaro.prefschanged"), 1u);

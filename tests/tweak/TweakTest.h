@@ -4,7 +4,7 @@
 #include "platform/coremotion/CoreMotion.h"
 #include "platform/coremotion/MotionWorld.h"
 #include "platform/device/Device.h"
-#include "platform/foundation/DeviceRoot.h"
+#include "platform/core/DeviceRoot.h"
 #include "platform/objc/AutoreleasePool.h"
 #include "platform/objc/Ref.h"
 #include "platform/objc/Singleton.h"

@@ -1,7 +1,7 @@
 #pragma once
 // `tessaro-sim replay`: a recording played to the tweak over the dark lock screen.
 
-#include "platform/foundation/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 #include "tools/tessaro-sim/Timeline.h"
 
 #include <filesystem>

@@ -4,7 +4,7 @@
 // mistake on its last line costs nothing.
 
 #include "platform/coremotion/CoreMotion.h"
-#include "platform/foundation/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
 
 #include <cstddef>

@@ -4,7 +4,7 @@
 #include "platform/core/EventLog.h"
 #include "platform/core/RunLoop.h"
 #include "platform/foundation/CFNotificationCenter.h"
-#include "platform/foundation/DeviceRoot.h"
+#include "platform/core/DeviceRoot.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/foundation/Literals.h"
@@ -46,7 +46,7 @@ TEST_F(Objects, ADictionaryRoundTripsThroughADeviceFileAndRecordsTheWrite) {
   id path = "/var/mobile/Library/Preferences/test.plist"_ns;
   ASSERT_TRUE(send<BOOL(id, BOOL)>(dictionary, "writeToFile:atomically:"_sel, path, YES));
   EXPECT_EQ(core::eventLog().count("file.write", "/var/mobile/Library/Preferences/test.plist"), 1u);
-  EXPECT_EQ(plist::readDictionary(*device::resolve("/var/mobile/Library/Preferences/test.plist")),
+  EXPECT_EQ(plist::readDictionary(*core::resolve("/var/mobile/Library/Preferences/test.plist")),
             (plist::Dictionary{{"isEnabled", true}, {"bgTessaroColor", "#D78449"}}));
 
   id read = send<id(id)>(objc::getClass("NSDictionary"), "dictionaryWithContentsOfFile:"_sel, path);

@@ -1,4 +1,4 @@
-#include "platform/foundation/Numbers.h"
+#include "platform/plist/Numbers.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "platform/foundation/InputLimits.h"
+#include "platform/plist/InputLimits.h"
 
 #include <algorithm>
 #include <cstring>

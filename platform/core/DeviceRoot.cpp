@@ -1,4 +1,4 @@
-#include "platform/foundation/DeviceRoot.h"
+#include "platform/core/DeviceRoot.h"
 
 #include <unistd.h>
 
@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-namespace device {
+namespace core {
 
 namespace {
 
@@ -122,4 +122,4 @@ bool ensureParentDirectories(const std::filesystem::path& hostPath) {
   return std::filesystem::is_directory(parent, error);
 }
 
-}  // namespace device
+}  // namespace core

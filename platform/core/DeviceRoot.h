@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-namespace device {
+namespace core {
 
 // Chooses the device root (made absolute). Call it while the device starts, before anything
 // resolves a path or runs on another thread; a reference from root() does not survive it.
@@ -32,4 +32,4 @@ std::optional<std::filesystem::path> resolve(std::string_view devicePath);
 // the parent directory exists afterwards.
 bool ensureParentDirectories(const std::filesystem::path& hostPath);
 
-}  // namespace device
+}  // namespace core

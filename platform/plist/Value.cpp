@@ -1,5 +1,5 @@
-#include "platform/foundation/Numbers.h"
-#include "platform/foundation/PropertyList.h"
+#include "platform/plist/Numbers.h"
+#include "platform/plist/PropertyList.h"
 
 #include <cmath>
 

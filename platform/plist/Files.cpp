@@ -1,7 +1,7 @@
 // Conversion between Value and libplist's nodes, and the files themselves.
 
-#include "platform/foundation/InputLimits.h"
-#include "platform/foundation/PropertyList.h"
+#include "platform/plist/InputLimits.h"
+#include "platform/plist/PropertyList.h"
 
 #include <plist/plist.h>
 

@@ -1,4 +1,4 @@
-#include "platform/foundation/PropertyList.h"
+#include "platform/plist/PropertyList.h"
 
 #include <gtest/gtest.h>
 

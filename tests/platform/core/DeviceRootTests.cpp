@@ -1,5 +1,5 @@
-#include "platform/foundation/DeviceRoot.h"
-#include "platform/foundation/PropertyList.h"
+#include "platform/core/DeviceRoot.h"
+#include "platform/plist/PropertyList.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +25,9 @@ class DeviceRoot : public testing::Test {
 };
 
 TEST_F(DeviceRoot, ResolvesAbsoluteDevicePathsUnderTheRoot) {
-  device::setRoot(host_ / "root" / "");  // a trailing slash is not part of the root
+  core::setRoot(host_ / "root" / "");  // a trailing slash is not part of the root
   const fs::path root = host_ / "root";
-  EXPECT_EQ(device::root(), root);
+  EXPECT_EQ(core::root(), root);
   const std::pair<const char*, fs::path> cases[] = {
       {"/var/mobile/Library/Preferences/com.brel.tessaro.plist",
        root / "var/mobile/Library/Preferences/com.brel.tessaro.plist"},
@@ -38,42 +38,42 @@ TEST_F(DeviceRoot, ResolvesAbsoluteDevicePathsUnderTheRoot) {
       {"/", root},
   };
   for (const auto& [devicePath, expected] : cases) {
-    EXPECT_EQ(device::resolve(devicePath), expected) << devicePath;
+    EXPECT_EQ(core::resolve(devicePath), expected) << devicePath;
   }
 }
 
 TEST_F(DeviceRoot, RefusesPathsThatAreRelativeOrClimbOut) {
-  device::setRoot(host_);
+  core::setRoot(host_);
   using namespace std::string_view_literals;
   for (const std::string_view devicePath :
        std::initializer_list<std::string_view>{"/..", "/../etc/passwd", "/var/../../etc/passwd", "/var/mobile/../../../x", "var/mobile", "", "./x",
         "/var/\0x"sv}) {
-    EXPECT_FALSE(device::resolve(devicePath)) << devicePath;
+    EXPECT_FALSE(core::resolve(devicePath)) << devicePath;
   }
 }
 
 TEST_F(DeviceRoot, CreatesParentsOnlyInsideTheRoot) {
-  device::setRoot(host_ / "root");
-  const auto file = device::resolve("/var/mobile/Library/Preferences/com.brel.tessaro.plist");
+  core::setRoot(host_ / "root");
+  const auto file = core::resolve("/var/mobile/Library/Preferences/com.brel.tessaro.plist");
   ASSERT_TRUE(file);
-  ASSERT_TRUE(device::ensureParentDirectories(*file));
+  ASSERT_TRUE(core::ensureParentDirectories(*file));
   EXPECT_TRUE(fs::is_directory(file->parent_path()));
 
   // And the whole path a writer takes.
   ASSERT_TRUE(plist::writeDictionaryAtomically({{"enabled", true}}, *file));
   EXPECT_EQ(plist::readDictionary(*file), plist::Dictionary({{"enabled", true}}));
 
-  EXPECT_FALSE(device::ensureParentDirectories(host_ / "root-sibling" / "a" / "file"));
-  EXPECT_FALSE(device::ensureParentDirectories(host_ / "root" / ".." / "escaped" / "file"));
-  EXPECT_FALSE(device::ensureParentDirectories(host_ / "root"));
-  EXPECT_FALSE(device::ensureParentDirectories("relative/file"));
+  EXPECT_FALSE(core::ensureParentDirectories(host_ / "root-sibling" / "a" / "file"));
+  EXPECT_FALSE(core::ensureParentDirectories(host_ / "root" / ".." / "escaped" / "file"));
+  EXPECT_FALSE(core::ensureParentDirectories(host_ / "root"));
+  EXPECT_FALSE(core::ensureParentDirectories("relative/file"));
   EXPECT_FALSE(fs::exists(host_ / "root-sibling"));
   EXPECT_FALSE(fs::exists(host_ / "escaped"));
 }
 
 TEST_F(DeviceRoot, RefusesTheHostRoot) {
-  EXPECT_DEATH(device::setRoot("/"), "host");
-  EXPECT_DEATH(device::setRoot("/tmp/.."), "host");
+  EXPECT_DEATH(core::setRoot("/"), "host");
+  EXPECT_DEATH(core::setRoot("/tmp/.."), "host");
 }
 
 int waitFor(pid_t pid) {
@@ -88,8 +88,8 @@ TEST_F(DeviceRoot, DefaultRootIsPrivateAndRemovedByItsMakerAlone) {
   const pid_t maker = fork();
   if (maker == 0) {
     setenv("TMPDIR", host_.c_str(), 1);
-    const fs::path root = device::root();
-    if (device::root() != root || root.parent_path() != host_) _exit(10);
+    const fs::path root = core::root();
+    if (core::root() != root || root.parent_path() != host_) _exit(10);
     if (fs::status(root).permissions() != fs::perms(0700)) _exit(11);
     fs::create_directories(root / "var" / "mobile");
     const pid_t child = fork();
@@ -104,8 +104,8 @@ TEST_F(DeviceRoot, DefaultRootIsPrivateAndRemovedByItsMakerAlone) {
 TEST_F(DeviceRoot, AChosenRootIsNeverRemoved) {
   const pid_t pid = fork();
   if (pid == 0) {
-    device::setRoot(host_);
-    std::exit(device::ensureParentDirectories(*device::resolve("/var/mobile/x")) ? 0 : 1);
+    core::setRoot(host_);
+    std::exit(core::ensureParentDirectories(*core::resolve("/var/mobile/x")) ? 0 : 1);
   }
   EXPECT_EQ(waitFor(pid), 0);
   EXPECT_TRUE(fs::is_directory(host_ / "var" / "mobile"));
