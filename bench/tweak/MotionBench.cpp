@@ -3,7 +3,7 @@
 // whole device (run loop, motion manager, two classification steps per interval).
 
 #include "bench/support/AllocationCounter.h"
-#include "platform/coremotion/MotionWorld.h"
+#include "platform/hardware/MotionWorld.h"
 #include "platform/device/Device.h"
 #include "platform/objc/AutoreleasePool.h"
 #include "platform/objc/Message.h"
@@ -16,8 +16,8 @@
 namespace {
 
 using namespace objc::literals;
-using coremotion::Reading;
-using coremotion::Vector3;
+using Reading = hardware::MotionReading;
+using hardware::Vector3;
 
 // Pick-up mode with the sensitivity setting on: the step that does the most work on a
 // reading that wakes nothing. No motion time-out, so sampling never ends by itself.
@@ -29,7 +29,7 @@ device::Device& lockedDevice() {
                                          {"disableDetectionMode", 1},
                                          {"isUpdateIntervalEnabled", true},
                                          {"updateIntervalSlider", 0}};
-    coremotion::world().set({{0.01, -0.02, 0.01}, {0, 0, -1}});
+    hardware::motionWorld().set({{0.01, -0.02, 0.01}, {0, 0, -1}});
     auto* device = new device::Device(options);
     device->pressLockButton();
     device->runFor(0.1);
@@ -100,13 +100,13 @@ void ClassificationStepPlainFunction(benchmark::State& state) {
 BENCHMARK(ClassificationStepPlainFunction);
 
 // A resting recording at 100 readings a second, made as it is read.
-class RestingRecording final : public coremotion::ReadingStream {
+class RestingRecording final : public hardware::ReadingStream {
  public:
   explicit RestingRecording(long long count) : remaining_(count) {}
-  std::optional<coremotion::TimedReading> next() override {
+  std::optional<hardware::TimedReading> next() override {
     if (remaining_-- <= 0) return std::nullopt;
     time_ += 0.01;
-    return coremotion::TimedReading{time_, {{0.001, -0.002, 0.001}, {0.0, 0.01, -0.9999}}};
+    return hardware::TimedReading{time_, {{0.001, -0.002, 0.001}, {0.0, 0.01, -0.9999}}};
   }
 
  private:
@@ -119,8 +119,8 @@ void ReplayThroughTheDevice(benchmark::State& state) {
   const long long readings = state.range(0);
   const std::int64_t before = bench::allocationCount();
   for (auto _ : state) {
-    coremotion::world().replay(std::make_unique<RestingRecording>(readings));
-    while (!coremotion::world().finished()) device.runFor(1.0);
+    hardware::motionWorld().replay(std::make_unique<RestingRecording>(readings));
+    while (!hardware::motionWorld().finished()) device.runFor(1.0);
   }
   state.counters["readings/s"] = benchmark::Counter(static_cast<double>(readings), benchmark::Counter::kIsIterationInvariantRate);
   const std::int64_t after = bench::allocationCount();

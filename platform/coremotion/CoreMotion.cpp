@@ -3,6 +3,8 @@
 #include "platform/core/EventLog.h"
 #include "platform/core/HostClasses.h"
 #include "platform/core/RunLoop.h"
+#include "platform/coremotion/CMAcceleration.h"
+#include "platform/hardware/MotionWorld.h"
 #include "platform/objc/Block.h"
 #include "platform/objc/ClassBuilder.h"
 
@@ -12,17 +14,16 @@ namespace {
 using namespace objc::literals;
 using objc::send;
 
-World world = [](double) { return Reading{{0, 0, 0}, {0, 0, -1}}; };
-bool sensorAvailable = true;
 long long delivered = 0;
 int active = 0;
 
 struct MotionState {
-  Reading reading;
+  hardware::MotionReading reading;
 };
 
-Vector3 userAcceleration(id self, SEL) { return objc::stateOf<MotionState>(self).reading.userAcceleration; }
-Vector3 gravity(id self, SEL) { return objc::stateOf<MotionState>(self).reading.gravity; }
+CMAcceleration toAcceleration(const hardware::Vector3& v) { return {v.x, v.y, v.z}; }
+CMAcceleration userAcceleration(id self, SEL) { return toAcceleration(objc::stateOf<MotionState>(self).reading.userAcceleration); }
+CMAcceleration gravity(id self, SEL) { return toAcceleration(objc::stateOf<MotionState>(self).reading.gravity); }
 
 struct ManagerState {
   double interval = 0.01;
@@ -57,7 +58,7 @@ void deliver(id manager) {
   if (!state.active) return;
   objc::Ref keep{manager};
   objc::Ref motion = objc::Ref::adopt(send<id()>(objc::getClass("CMDeviceMotion"), "new"_sel));
-  objc::stateOf<MotionState>(motion).reading = world(core::RunLoop::main().now());
+  objc::stateOf<MotionState>(motion).reading = hardware::motionWorld().at(core::RunLoop::main().now());
   state.latest = motion;
   ++delivered;
   scheduleNext(manager);
@@ -65,7 +66,7 @@ void deliver(id manager) {
   objc::callBlock<void(id, id)>(handler, motion.get(), nil);
 }
 
-BOOL isDeviceMotionAvailable(id, SEL) { return sensorAvailable ? YES : NO; }
+BOOL isDeviceMotionAvailable(id, SEL) { return hardware::motionWorld().sensorPresent() ? YES : NO; }
 BOOL isDeviceMotionActive(id self, SEL) { return managerOf(self).active ? YES : NO; }
 void setDeviceMotionUpdateInterval(id self, SEL, double interval) {
   managerOf(self).interval = interval > 0.001 ? interval : 0.001;
@@ -74,7 +75,7 @@ double deviceMotionUpdateInterval(id self, SEL) { return managerOf(self).interva
 
 void startDeviceMotionUpdatesToQueue(id self, SEL, id, id handler) {
   ManagerState& state = managerOf(self);
-  if (!sensorAvailable) return;
+  if (!hardware::motionWorld().sensorPresent()) return;
   state.handler = objc::Ref(handler);
   if (state.active) return;
   state.active = true;
@@ -115,9 +116,6 @@ void registerClasses() {
   });
 }
 
-void setWorld(World newWorld) { world = std::move(newWorld); }
-Reading readingAt(double time) { return world(time); }
-void setSensorAvailable(bool available) { sensorAvailable = available; }
 long long deliveredReadings() { return delivered; }
 int activeManagers() { return active; }
 

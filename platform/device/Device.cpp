@@ -4,11 +4,13 @@
 #include "platform/core/HostClasses.h"
 #include "platform/core/RunLoop.h"
 #include "platform/coremotion/CoreMotion.h"
-#include "platform/coremotion/MotionWorld.h"
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/core/DeviceRoot.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/frontboard/FrontBoard.h"
+#include "platform/hardware/Display.h"
+#include "platform/hardware/MotionWorld.h"
+#include "platform/hardware/Power.h"
 #include "platform/objc/AutoreleasePool.h"
 #include "platform/objc/Fatal.h"
 #include "platform/objc/MethodObserver.h"
@@ -75,9 +77,8 @@ Device::Device(const BootOptions& options) {
   controlcenter::registerClasses();
   frontboard::registerClasses();
   coremotion::registerClasses();
-  coremotion::setSensorAvailable(options.motionSensor);
-  coremotion::world();
-  springboard::state().sleepsWhenIdle = options.sleepsWhenIdle;
+  hardware::motionWorld().setSensorPresent(options.motionSensor);
+  hardware::power().setSleepsWhenIdle(options.sleepsWhenIdle);
   objc::setMethodObserver(&recordMethodChange);
   objc_setGetUnknownClassHandler(&noteUnknownClass);
 
@@ -119,8 +120,8 @@ bool Device::unlock() {
   return springboard::unlock();
 }
 void Device::setLowPowerMode(bool enabled) { foundation::setLowPowerMode(enabled); }
-void Device::setCharging(bool charging) { springboard::setCharging(charging); }
-void Device::setCallInProgress(bool inCall) { springboard::setCallInProgress(inCall); }
+void Device::setCharging(bool charging) { hardware::power().setCharging(charging); }
+void Device::setCallInProgress(bool inCall) { telephony::setCallInProgress(inCall); }
 
 bool Device::writeSettings(const plist::Dictionary& settings) { return writeDevicePlist(kSettingsPath, settings); }
 
@@ -135,7 +136,7 @@ void Device::postNotification(const std::string& name) {
                                        nil, 1);
 }
 
-bool Device::displayOn() const { return springboard::state().displayOn; }
+bool Device::displayOn() const { return hardware::display().isOn(); }
 bool Device::lockScreenUp() const { return springboard::state().lockScreenUp; }
 
 }  // namespace device

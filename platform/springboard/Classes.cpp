@@ -3,6 +3,8 @@
 
 #include "platform/core/HostCall.h"
 #include "platform/core/HostClasses.h"
+#include "platform/hardware/Display.h"
+#include "platform/hardware/Power.h"
 #include "platform/objc/ClassBuilder.h"
 #include "platform/objc/Ref.h"
 #include "platform/objc/Singleton.h"
@@ -41,15 +43,15 @@ void setInScreenOffMode(id self, SEL sel, BOOL screenOff, BOOL autoUnlock, int s
 void finishUIUnlockFromSource(id self, SEL sel, int source) { recordHostCall(self, sel, "", {{"source", source}}); }
 
 // SBBacklightController
-BOOL screenIsOn(id, SEL) { return state().displayOn ? YES : NO; }
+BOOL screenIsOn(id, SEL) { return hardware::display().isOn() ? YES : NO; }
 void preventIdleSleepForNumberOfSeconds(id self, SEL sel, float seconds) {
   recordHostCall(self, sel, number(seconds), {{"seconds", seconds}});
   core::record("idleSleep", "prevent for " + number(seconds) + " s", {{"seconds", seconds}});
-  grantIdleSleepWindow(seconds);
+  hardware::power().grantIdleSleepWindow(seconds);
 }
 
 // SBUIController, SBUIBiometricResource, SBIconController
-BOOL isBatteryCharging(id, SEL) { return state().charging ? YES : NO; }
+BOOL isBatteryCharging(id, SEL) { return hardware::power().charging() ? YES : NO; }
 void noteScreenDidTurnOff(id self, SEL sel) { recordHostCall(self, sel); }
 id rootFolderController(id, SEL) { return nil; }
 
@@ -58,7 +60,7 @@ void simulateLockButtonPress(id, SEL) { pressLockButton(true); }
 void simulateHomeButtonPress(id, SEL) { pressHomeButton(true); }
 void turnScreenOnOnDashBoardWithCompletion(id self, SEL sel, id) {
   recordHostCall(self, sel);
-  turnScreenOnOverLockScreen();
+  turnScreenOnOverLockScreen("-[SpringBoard _turnScreenOnOnDashBoardWithCompletion:]");
 }
 
 // SBHomeHardwareButton and its gesture configuration

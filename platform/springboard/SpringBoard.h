@@ -1,23 +1,16 @@
 #pragma once
 // The stand-in SpringBoard: its classes, the state a test or scenario sets, and the user's
 // actions, which run through the same messages SpringBoard's own code sends, so that a
-// library's hooks see them.
+// library's hooks see them. The display, the charger and sleep are the device's
+// (platform/hardware); SpringBoard only drives and reads them.
 
 namespace springboard {
 
 struct HostState {
-  bool displayOn = true;
   bool lockScreenUp = false;   // presented, whether lit or dark
-  bool charging = false;
-  bool callInProgress = false;
   // Seconds SpringBoard asks not to idle-sleep for when the display goes dark. The device
   // keeps its own value private; ten seconds stands in for it.
   float idleSleepRequest = 10.0f;
-  // When on, a dark device sleeps once the window it was granted has passed: its run loop
-  // holds back timers and sensor readings until the display next turns on. Off by
-  // default, so that nothing depends on this detail of the host unless asked for.
-  bool sleepsWhenIdle = false;
-  bool asleep = false;
 };
 
 HostState& state();
@@ -30,14 +23,9 @@ void registerClasses();
 void pressLockButton(bool simulated);
 // The home button: wakes a dark device over the lock screen; otherwise only recorded.
 void pressHomeButton(bool simulated);
-// Lights a dark display over the lock screen, still locked.
-void turnScreenOnOverLockScreen();
+// Lights a dark display over the lock screen, still locked; `cause` names who asked.
+void turnScreenOnOverLockScreen(const char* cause);
 // The user unlocks a lit lock screen. Answers whether it was unlocked.
 bool unlock();
-
-void setCharging(bool charging);
-// The host received an idle-sleep window of `seconds` (counted from now).
-void grantIdleSleepWindow(float seconds);
-void setCallInProgress(bool inCall);
 
 }  // namespace springboard

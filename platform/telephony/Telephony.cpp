@@ -1,14 +1,15 @@
 #include "platform/telephony/Telephony.h"
 
+#include "platform/core/EventLog.h"
 #include "platform/core/HostClasses.h"
 #include "platform/objc/ClassBuilder.h"
 #include "platform/objc/Singleton.h"
-#include "platform/springboard/SpringBoard.h"
 
 namespace telephony {
 namespace {
 using namespace objc::literals;
-BOOL hasCurrentCalls(id, SEL) { return springboard::state().callInProgress ? YES : NO; }
+bool inCall = false;
+BOOL hasCurrentCalls(id, SEL) { return inCall ? YES : NO; }
 }  // namespace
 
 void registerClasses() {
@@ -17,5 +18,12 @@ void registerClasses() {
         .method("hasCurrentCalls"_sel, &hasCurrentCalls);
   });
 }
+
+void setCallInProgress(bool calling) {
+  inCall = calling;
+  core::record("call", calling ? "in progress" : "ended", {{"inCall", calling}});
+}
+
+bool callInProgress() { return inCall; }
 
 }  // namespace telephony

@@ -31,8 +31,8 @@ class Recordings : public ::testing::Test {
     return path;
   }
 
-  static std::vector<coremotion::TimedReading> readAll(const std::filesystem::path& path) {
-    std::vector<coremotion::TimedReading> readings;
+  static std::vector<hardware::TimedReading> readAll(const std::filesystem::path& path) {
+    std::vector<hardware::TimedReading> readings;
     auto stream = recordings::openRecording(path);
     while (auto reading = stream->next()) readings.push_back(*reading);
     return readings;

@@ -1,3 +1,4 @@
+#include "tools/tessaro-sim/MotionVocabulary.h"
 #include "tools/tessaro-sim/Scenario.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,7 @@ TEST(ScenarioParsing, DurationsTakeUnitsAndTimeIsTrackedForAt) {
   EXPECT_EQ(stepAs<command::Shake>(scenario, 6).seconds, 0.25);
   const auto& lift = stepAs<command::Move>(scenario, 7);
   EXPECT_EQ(lift.seconds, 0.5);
-  EXPECT_EQ(lift.to.y, coremotion::poseNamed("raised")->y);
+  EXPECT_EQ(lift.to.y, sim::poseNamed("raised")->y);
   EXPECT_EQ(stepAs<command::Move>(scenario, 8).to.z, 1);
 }
 

@@ -6,14 +6,14 @@ namespace {
 
 // The typical road: pick-up mode, lock, lie flat, pick up, unlock.
 TEST(Road, APickedUpDeviceLightsOverTheLockScreenOnceAndSamplingStopsAtUnlock) {
-  coremotion::world().hold(*coremotion::poseNamed("face-up"));
+  hardware::motionWorld().hold({0, 0, -1});  // face up
   auto booted = tweaktest::boot(plist::Dictionary{{"isEnabled", true}, {"wakeMode", 0}, {"wakeGestureMode", 0}});
   booted.device->pressLockButton();
   ASSERT_FALSE(booted.device->displayOn());
   ASSERT_TRUE(tweaktest::sampling());
   booted.device->runFor(3.0);
   EXPECT_EQ(tweaktest::wakes(booted), 0u);
-  coremotion::world().move(*coremotion::poseNamed("raised"), 0.5);
+  hardware::motionWorld().move({0, -0.85, -0.5}, 0.5);  // raised
   booted.device->runFor(3.0);
   EXPECT_EQ(tweaktest::wakes(booted), 1u);
   EXPECT_TRUE(booted.device->displayOn());

@@ -2,7 +2,7 @@
 // A device with the inspectable Tessaro loaded, for the tweak's tests. One per process.
 
 #include "platform/coremotion/CoreMotion.h"
-#include "platform/coremotion/MotionWorld.h"
+#include "platform/hardware/MotionWorld.h"
 #include "platform/device/Device.h"
 #include "platform/core/DeviceRoot.h"
 #include "platform/objc/AutoreleasePool.h"
@@ -39,8 +39,8 @@ inline Booted boot(std::optional<plist::Dictionary> settings, device::BootOption
   return booted;
 }
 
-inline void setReading(coremotion::Vector3 gravity, coremotion::Vector3 acceleration = {}) {
-  coremotion::world().set({acceleration, gravity});
+inline void setReading(hardware::Vector3 gravity, hardware::Vector3 acceleration = {}) {
+  hardware::motionWorld().set({acceleration, gravity});
 }
 
 inline id lockScreenManager() {

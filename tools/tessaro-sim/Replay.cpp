@@ -1,6 +1,6 @@
 #include "tools/tessaro-sim/Replay.h"
 
-#include "platform/coremotion/MotionWorld.h"
+#include "platform/hardware/MotionWorld.h"
 #include "platform/device/Device.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
 
@@ -78,7 +78,7 @@ int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& pro
   });
 
   const double start = device.now();
-  coremotion::MotionWorld& world = coremotion::world();
+  hardware::MotionWorld& world = hardware::motionWorld();
   world.replay(recordings::openRecording(options.recording));
   // The stream is consumed here too, so it reaches its end while nothing samples.
   while (!world.finished() && device.now() <= start + recording.seconds() + 1.0) {

@@ -1,7 +1,8 @@
 #include "tools/tessaro-sim/Runner.h"
 
 #include "platform/coremotion/CoreMotion.h"
-#include "platform/coremotion/MotionWorld.h"
+#include "platform/hardware/MotionWorld.h"
+#include "tools/tessaro-sim/MotionVocabulary.h"
 #include "platform/device/Device.h"
 
 #include <memory>
@@ -112,19 +113,19 @@ class Run {
     return true;
   }
   bool operator()(const Pose& pose) {
-    coremotion::world().hold(pose.gravity);
+    hardware::motionWorld().hold(pose.gravity);
     return world();
   }
   bool operator()(const Move& move) {
-    coremotion::world().move(move.to, move.seconds);
+    hardware::motionWorld().move(move.to, move.seconds);
     return world();
   }
   bool operator()(const Shake& shake) {
-    coremotion::world().shake(shake.g, shake.seconds);
+    sim::shake(hardware::motionWorld(), shake.g, shake.seconds);
     return world();
   }
   bool operator()(const Replay& replay) {
-    coremotion::world().replay(recordings::openRecording(replay.file));
+    hardware::motionWorld().replay(recordings::openRecording(replay.file));
     char text[96];
     std::snprintf(text, sizeof text, ": %lld readings over %.1f s", replay.summary.readings, replay.summary.seconds());
     timeline_.note(now(), step_->text + text, {{"line", step_->line}, {"readings", replay.summary.readings}});
@@ -173,7 +174,7 @@ class Run {
   void settle() {
     device_->runUntil(device_->now());
     // A replay moves on with the clock even while nothing samples the sensor.
-    if (coremotion::world().replaying()) coremotion::world().at(device_->now());
+    if (hardware::motionWorld().replaying()) hardware::motionWorld().at(device_->now());
   }
 
   bool world() {

@@ -1,6 +1,7 @@
 #include "tools/tessaro-sim/Scenario.h"
 
-#include "platform/coremotion/MotionWorld.h"
+#include "platform/hardware/MotionWorld.h"
+#include "tools/tessaro-sim/MotionVocabulary.h"
 
 #include <nlohmann/json.hpp>
 
@@ -162,13 +163,13 @@ class Line {
   }
 
   // A named pose or three numbers, from word `from` up to (not including) word `end`.
-  coremotion::Vector3 gravity(std::size_t from, std::size_t end) const {
+  hardware::Vector3 gravity(std::size_t from, std::size_t end) const {
     if (end - from == 1) {
-      if (auto pose = coremotion::poseNamed(word(from))) return *pose;
+      if (auto pose = sim::poseNamed(word(from))) return *pose;
       fail("unknown pose " + quote(word(from)) + " (face-up, face-down, raised, upright, landscape, or x y z)");
     }
     if (end - from != 3) fail(usage());
-    coremotion::Vector3 v{number(from, "x"), number(from + 1, "y"), number(from + 2, "z")};
+    hardware::Vector3 v{number(from, "x"), number(from + 1, "y"), number(from + 2, "z")};
     if (v.x == 0 && v.y == 0 && v.z == 0) fail("gravity cannot be zero");
     return v;
   }
@@ -295,14 +296,14 @@ Command parseCommand(Line& line, const std::filesystem::path& directory) {
     const bool lift = name == "lift";
     if (lift) {
       line.expectArguments(0, 2, "lift [over DURATION]");
-      if (line.size() == 1) return command::Move{*coremotion::poseNamed("raised"), 0.5};
+      if (line.size() == 1) return command::Move{*sim::poseNamed("raised"), 0.5};
     } else {
       line.expectArguments(3, 6, "move NAME|X Y Z over DURATION");
     }
     std::size_t over = 1;
     while (over < line.size() && line.word(over) != "over") ++over;
     if (over == line.size() || over + 1 == line.size()) line.fail(line.usage());
-    const coremotion::Vector3 to = lift ? *coremotion::poseNamed("raised") : line.gravity(1, over);
+    const hardware::Vector3 to = lift ? *sim::poseNamed("raised") : line.gravity(1, over);
     if (lift && over != 1) line.fail(line.usage());
     return command::Move{to, line.duration(over + 1, "duration")};
   }

@@ -62,10 +62,10 @@ struct Switch {
   bool on = false;
 };
 struct Pose {
-  coremotion::Vector3 gravity;
+  hardware::Vector3 gravity;
 };
 struct Move {
-  coremotion::Vector3 to;
+  hardware::Vector3 to;
   double seconds = 0;
 };
 struct Shake {

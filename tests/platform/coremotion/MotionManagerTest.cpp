@@ -1,6 +1,7 @@
 #include "platform/core/RunLoop.h"
+#include "platform/coremotion/CMAcceleration.h"
 #include "platform/coremotion/CoreMotion.h"
-#include "platform/coremotion/MotionWorld.h"
+#include "platform/hardware/MotionWorld.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/objc/AutoreleasePool.h"
 #include "platform/objc/Block.h"
@@ -16,7 +17,7 @@ struct Sensor : testing::Test {
   void SetUp() override {
     foundation::registerClasses();
     coremotion::registerClasses();
-    coremotion::world().hold({0, -1, 0});
+    hardware::motionWorld().hold({0, -1, 0});
   }
   objc::AutoreleasePool pool;
   int calls = 0;
@@ -36,7 +37,7 @@ TEST_F(Sensor, DeliversAboutOncePerIntervalOnTheRunLoopUntilStopped) {
   EXPECT_EQ(calls, 0) << "never inside the start call";
   core::RunLoop::main().runFor(1.05);
   EXPECT_EQ(calls, 10);
-  const auto gravity = send<coremotion::Vector3()>(send<id()>(manager, "deviceMotion"_sel), "gravity"_sel);
+  const auto gravity = send<CMAcceleration()>(send<id()>(manager, "deviceMotion"_sel), "gravity"_sel);
   EXPECT_EQ(gravity.y, -1.0);
   send<void()>(manager, "stopDeviceMotionUpdates"_sel);
   EXPECT_FALSE(send<BOOL()>(manager, "isDeviceMotionActive"_sel));
@@ -56,7 +57,7 @@ TEST_F(Sensor, AReleasedManagerStopsDelivering) {
 }
 
 TEST_F(Sensor, WithoutTheSensorNothingStarts) {
-  coremotion::setSensorAvailable(false);
+  hardware::motionWorld().setSensorPresent(false);
   objc::Ref manager = startedManager(0.1);
   EXPECT_FALSE(send<BOOL()>(manager, "isDeviceMotionAvailable"_sel));
   EXPECT_FALSE(send<BOOL()>(manager, "isDeviceMotionActive"_sel));

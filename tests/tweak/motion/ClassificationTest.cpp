@@ -5,7 +5,7 @@
 namespace {
 
 using namespace objc::literals;
-using coremotion::Vector3;
+using hardware::Vector3;
 using tweaktest::setReading;
 using tweaktest::wakes;
 

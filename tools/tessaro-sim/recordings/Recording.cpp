@@ -94,7 +94,7 @@ class ByteSource {
   std::size_t line_ = 1;
 };
 
-class Stream : public coremotion::ReadingStream {
+class Stream : public hardware::ReadingStream {
  protected:
   explicit Stream(std::unique_ptr<ByteSource> source) : source_(std::move(source)) {}
 
@@ -125,7 +125,7 @@ class JsonStream final : public Stream {
  public:
   explicit JsonStream(std::unique_ptr<ByteSource> source) : Stream(std::move(source)) {}
 
-  std::optional<coremotion::TimedReading> next() override {
+  std::optional<hardware::TimedReading> next() override {
     if (done_) return std::nullopt;
     ByteSource& in = *source_;
     if (!started_) {
@@ -154,7 +154,7 @@ class JsonStream final : public Stream {
   }
 
  private:
-  std::optional<coremotion::TimedReading> finish() {
+  std::optional<hardware::TimedReading> finish() {
     source_->skipWhitespace();
     if (source_->peek() >= 0) fail(source_->line(), "unexpected text after the array");
     done_ = true;
@@ -162,7 +162,7 @@ class JsonStream final : public Stream {
   }
 
   // Cuts one object out of the input, tracking strings and nesting, and parses just it.
-  std::optional<coremotion::TimedReading> element(std::size_t index) {
+  std::optional<hardware::TimedReading> element(std::size_t index) {
     ByteSource& in = *source_;
     const std::size_t line = in.line();
     if (in.peek() < 0) fail(line, "the array is not closed: the file ends after ','");
@@ -205,7 +205,7 @@ class JsonStream final : public Stream {
       fail(line + static_cast<std::size_t>(newlines), "not valid JSON: " + parseProblem(error.what()), index);
     }
 
-    coremotion::TimedReading reading;
+    hardware::TimedReading reading;
     reading.timestamp = field(object, "timestamp", "timestamp", line, index);
     reading.reading.gravity = vector(object, "gravity", line, index);
     reading.reading.userAcceleration = vector(object, "userAcceleration", line, index);
@@ -230,7 +230,7 @@ class JsonStream final : public Stream {
     return value;
   }
 
-  coremotion::Vector3 vector(const nlohmann::json& object, const char* key, std::size_t line, std::size_t index) const {
+  hardware::Vector3 vector(const nlohmann::json& object, const char* key, std::size_t line, std::size_t index) const {
     const auto found = object.find(key);
     if (found == object.end()) fail(line, std::string("missing field \"") + key + "\"", index);
     if (!found->is_object()) fail(line, std::string("\"") + key + "\" is not an object with x, y and z", index);
@@ -250,7 +250,7 @@ class CsvStream final : public Stream {
  public:
   explicit CsvStream(std::unique_ptr<ByteSource> source) : Stream(std::move(source)) {}
 
-  std::optional<coremotion::TimedReading> next() override {
+  std::optional<hardware::TimedReading> next() override {
     for (;;) {
       std::size_t lineNumber = 0;
       if (!readLine(lineNumber)) return std::nullopt;
@@ -317,7 +317,7 @@ class CsvStream final : public Stream {
            std::all_of(cells_.begin(), cells_.end(), [&](std::string_view cell) { return parse(cell, ignored) == Parsed::Ok; });
   }
 
-  coremotion::TimedReading reading(std::size_t line) {
+  hardware::TimedReading reading(std::size_t line) {
     if (cells_.size() != kColumns.size()) {
       fail(line, "expected 7 columns (timestamp, gravity x, y, z, user acceleration x, y, z), got " +
                      std::to_string(cells_.size()));
@@ -333,7 +333,7 @@ class CsvStream final : public Stream {
       }
     }
     checkOrder(values[0], line, std::nullopt);
-    coremotion::TimedReading reading;
+    hardware::TimedReading reading;
     reading.timestamp = values[0];
     reading.reading.gravity = {values[1], values[2], values[3]};
     reading.reading.userAcceleration = {values[4], values[5], values[6]};
@@ -360,7 +360,7 @@ RecordingError::RecordingError(std::filesystem::path file, std::size_t line, std
       element_(element),
       problem_(problem) {}
 
-std::unique_ptr<coremotion::ReadingStream> openRecording(const std::filesystem::path& file) {
+std::unique_ptr<hardware::ReadingStream> openRecording(const std::filesystem::path& file) {
   auto source = std::make_unique<ByteSource>(file);
   const std::string extension = lowercase(file.extension().string());
   bool json = extension == ".json";

@@ -8,7 +8,7 @@
 // ".json" and ".csv" files are read as such; any other name is read as JSON when its
 // first non-blank character is '[' or '{', as CSV otherwise.
 
-#include "platform/coremotion/MotionWorld.h"
+#include "platform/hardware/MotionWorld.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -40,7 +40,7 @@ class RecordingError : public std::runtime_error {
 
 // Opens the recording; its readings come as next() is called. Throws RecordingError when
 // the file cannot be opened, and later from next() at the first bad reading.
-std::unique_ptr<coremotion::ReadingStream> openRecording(const std::filesystem::path& file);
+std::unique_ptr<hardware::ReadingStream> openRecording(const std::filesystem::path& file);
 
 struct RecordingSummary {
   long long readings = 0;

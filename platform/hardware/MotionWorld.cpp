@@ -1,10 +1,10 @@
-#include "platform/coremotion/MotionWorld.h"
+#include "platform/hardware/MotionWorld.h"
 
 #include "platform/core/RunLoop.h"
 
 #include <cmath>
 
-namespace coremotion {
+namespace hardware {
 
 namespace {
 
@@ -18,16 +18,7 @@ double now() { return core::RunLoop::main().now(); }
 
 }  // namespace
 
-std::optional<Vector3> poseNamed(const std::string& name) {
-  if (name == "face-up" || name == "flat") return Vector3{0, 0, -1};
-  if (name == "face-down") return Vector3{0, 0, 1};
-  if (name == "raised") return Vector3{0, -0.85, -0.5};
-  if (name == "upright") return Vector3{0, -1, 0};
-  if (name == "landscape") return Vector3{-1, 0, 0};
-  return std::nullopt;
-}
-
-void MotionWorld::set(Reading reading) {
+void MotionWorld::set(MotionReading reading) {
   recording_.reset();
   fixed_ = reading;
 }
@@ -48,10 +39,9 @@ void MotionWorld::move(Vector3 to, double seconds) {
   moveSeconds_ = seconds;
 }
 
-void MotionWorld::shake(double g, double seconds) {
-  shakeG_ = g;
-  shakeStart_ = now();
-  shakeEnd_ = now() + seconds;
+void MotionWorld::accelerate(Acceleration acceleration, double until) {
+  acceleration_ = std::move(acceleration);
+  accelerationEnd_ = until;
 }
 
 void MotionWorld::replay(std::unique_ptr<ReadingStream> recording) {
@@ -72,7 +62,7 @@ Vector3 MotionWorld::gravityAt(double time) const {
                      from_.z + (to_.z - from_.z) * f});
 }
 
-Reading MotionWorld::at(double time) {
+MotionReading MotionWorld::at(double time) {
   if (recording_) {
     const double target = recordingStart_ + (time - replayStart_);
     while (upcoming_ && upcoming_->timestamp <= target) {
@@ -80,24 +70,17 @@ Reading MotionWorld::at(double time) {
       ++replayed_;
       upcoming_ = recording_->next();
     }
-    return current_ ? current_->reading : Reading{};
+    return current_ ? current_->reading : MotionReading{};
   }
   if (fixed_) return *fixed_;
-  Reading reading{{0, 0, 0}, gravityAt(time)};
-  if (time >= shakeStart_ && time < shakeEnd_) {
-    const bool forward = static_cast<long long>((time - shakeStart_) / 0.1) % 2 == 0;
-    reading.userAcceleration.z = forward ? -shakeG_ : shakeG_;
-  }
+  MotionReading reading{{0, 0, 0}, gravityAt(time)};
+  if (acceleration_ && time < accelerationEnd_) reading.userAcceleration = acceleration_(time);
   return reading;
 }
 
-MotionWorld& world() {
-  static MotionWorld* installed = [] {
-    auto* motionWorld = new MotionWorld();
-    setWorld([motionWorld](double time) { return motionWorld->at(time); });
-    return motionWorld;
-  }();
-  return *installed;
+MotionWorld& motionWorld() {
+  static auto* world = new MotionWorld();
+  return *world;
 }
 
-}  // namespace coremotion
+}  // namespace hardware
