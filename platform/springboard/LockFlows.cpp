@@ -5,6 +5,7 @@
 #include "platform/hardware/Power.h"
 #include "platform/objc/Message.h"
 #include "platform/objc/Singleton.h"
+#include "platform/springboard/Classes.h"
 #include "platform/springboard/SpringBoard.h"
 
 namespace springboard {
@@ -12,11 +13,7 @@ namespace {
 
 using namespace objc::literals;
 using objc::send;
-
-id shared(const char* className) {
-  Class cls = objc::getClass(className);
-  return cls ? objc::sharedInstanceOf(objc::asId(cls)) : nil;
-}
+using detail::shared;
 
 void goDark() {
   send<void(BOOL, BOOL, int)>(shared("SBDashBoardViewController"), "setInScreenOffMode:forAutoUnlock:fromUnlockSource:"_sel,

@@ -1,0 +1,32 @@
+#pragma once
+// Internal: SpringBoard's classes, one file each, registered from Classes.cpp in this order,
+// and the small helpers their methods share.
+
+#include "platform/objc/Runtime.h"
+
+#include <string>
+
+namespace springboard::detail {
+
+void registerSpringBoard();
+void registerSBLockScreenManager();
+void registerSBDashBoardViewController();
+void registerSBBacklightController();
+void registerSBUIController();
+void registerSBIconController();
+void registerSBUIBiometricResource();
+void registerSBHomeHardwareButtonGestureRecognizerConfiguration();
+void registerSBHBDoubleTapUpGestureRecognizer();
+void registerSBHomeHardwareButton();
+void registerSBReachabilityManager();
+void registerSBReachabilityWindow();
+void registerSBReachabilitySettings();
+
+// The shared instance of the named host class, or nil when the device has no such class.
+id shared(const char* className);
+
+std::string yesNo(BOOL value);
+// A number as the log writes it: "%g".
+std::string number(double value);
+
+}  // namespace springboard::detail

@@ -1,0 +1,9 @@
+#pragma once
+// Internal: UIKit's classes, one file each (gesture recognizers under gestures/),
+// registered from UIKit.cpp in dependency order.
+
+namespace uikit::detail {
+
+void registerUIApplication();
+
+}  // namespace uikit::detail
