@@ -26,7 +26,11 @@ Class superclassNamed(const char* name) {
 
 ClassBuilder::ClassBuilder(const char* name, Class superclass) : name_(name) {
   rootClass();
+  // The runtime looks the new name up first; that is no library missing a class, so the
+  // unknown-class handler is not asked.
+  objc_get_unknown_class_handler handler = objc_setGetUnknownClassHandler(nullptr);
   class_ = objc_allocateClassPair(superclass, name, 0);
+  objc_setGetUnknownClassHandler(handler);
   if (class_ == Nil || getClass(name) != Nil) fatal("cannot define class %s: the name is taken", name);
 }
 
@@ -47,7 +51,9 @@ ClassBuilder& ClassBuilder::strongIvar(const char* name) {
 }
 
 Class ClassBuilder::build() {
+  objc_get_unknown_class_handler handler = objc_setGetUnknownClassHandler(nullptr);
   objc_registerClassPair(class_);
+  objc_setGetUnknownClassHandler(handler);
   if (getClass(name_.c_str()) != class_) fatal("class %s did not register", name_.c_str());
 
   std::vector<detail::InstancePart> parts;
