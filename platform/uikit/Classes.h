@@ -5,5 +5,8 @@
 namespace uikit::detail {
 
 void registerUIApplication();
+void registerUIGestureRecognizer();
+void registerUILongPressGestureRecognizer();
+void registerUIHBClickGestureRecognizer();
 
 }  // namespace uikit::detail

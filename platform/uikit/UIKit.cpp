@@ -9,6 +9,9 @@ void registerClasses() {
   static const bool registered = [] {
     foundation::registerClasses();
     detail::registerUIApplication();
+    detail::registerUIGestureRecognizer();
+    detail::registerUILongPressGestureRecognizer();
+    detail::registerUIHBClickGestureRecognizer();
     return true;
   }();
   (void)registered;

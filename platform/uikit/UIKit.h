@@ -1,5 +1,6 @@
 #pragma once
-// The stand-in UIKit: the application object. SpringBoard is its subclass.
+// The stand-in UIKit: the application object (SpringBoard is its subclass) and the gesture
+// recognizers of the hardware buttons (gestures/).
 
 #include "platform/objc/Runtime.h"
 
