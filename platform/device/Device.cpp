@@ -3,12 +3,14 @@
 #include "platform/controlcenter/ControlCenter.h"
 #include "platform/core/HostClasses.h"
 #include "platform/core/RunLoop.h"
+#include "platform/device/MessageTrace.h"
 #include "platform/coremotion/CoreMotion.h"
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/core/DeviceRoot.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/frontboard/FrontBoard.h"
 #include "platform/hardware/Display.h"
+#include "platform/hardware/HomeButton.h"
 #include "platform/hardware/MotionWorld.h"
 #include "platform/hardware/Power.h"
 #include "platform/objc/AutoreleasePool.h"
@@ -72,13 +74,14 @@ Device::Device(const BootOptions& options) {
   core::setAbsentClasses(options.absentClasses);
   for (const std::string& name : options.absentClasses) core::record("boot", "host without " + name, {{"absent", name}});
   foundation::registerClasses();
+  frontboard::registerClasses(options.gestureManager);
   springboard::registerClasses();
   telephony::registerClasses();
   controlcenter::registerClasses();
-  frontboard::registerClasses();
   coremotion::registerClasses();
   hardware::motionWorld().setSensorPresent(options.motionSensor);
   hardware::power().setSleepsWhenIdle(options.sleepsWhenIdle);
+  springboard::state().homeButtonWakesDisplay = options.homeButtonWakesDisplay;
   objc::setMethodObserver(&recordMethodChange);
   objc_setGetUnknownClassHandler(&noteUnknownClass);
 
@@ -95,6 +98,8 @@ Device::Device(const BootOptions& options) {
     core::record("library", result.library + (result.loaded ? " loaded" : " not loaded: " + result.reason),
                  {{"library", result.library}, {"loaded", result.loaded}, {"reason", result.reason}});
   }
+  traceAddedMethods();
+  springboard::finishLaunching();
 }
 
 std::filesystem::path Device::builtTweakLibrary() {
@@ -111,10 +116,33 @@ void Device::pressLockButton() {
   objc::AutoreleasePool pool;
   springboard::pressLockButton(false);
 }
-void Device::pressHomeButton() {
+void Device::homeButtonDown() {
   objc::AutoreleasePool pool;
-  springboard::pressHomeButton(false);
+  hardware::homeButton().down();
 }
+void Device::homeButtonUp() {
+  objc::AutoreleasePool pool;
+  hardware::homeButton().up();
+}
+void Device::clickHomeButton(double seconds) {
+  homeButtonDown();
+  runFor(seconds);
+  homeButtonUp();
+}
+void Device::reportBiometricEvent(long long event) {
+  objc::AutoreleasePool pool;
+  springboard::reportBiometricEvent(event);
+}
+void Device::toggleReachability() {
+  objc::AutoreleasePool pool;
+  springboard::toggleReachability();
+}
+void Device::rebuildHomeButtonGestures() {
+  objc::AutoreleasePool pool;
+  springboard::buildHomeButtonGestures();
+}
+void Device::setHomeButtonWakesDisplay(bool wakes) { springboard::state().homeButtonWakesDisplay = wakes; }
+bool Device::reachabilityActive() const { return springboard::reachabilityActive(); }
 bool Device::unlock() {
   objc::AutoreleasePool pool;
   return springboard::unlock();

@@ -5,6 +5,7 @@
 // process: constructing a second one is an error.
 
 #include "platform/core/EventLog.h"
+#include "platform/frontboard/FrontBoard.h"
 #include "platform/plist/PropertyList.h"
 #include "platform/substrate/Loader.h"
 
@@ -32,6 +33,9 @@ struct BootOptions {
   bool realtime = false;
   bool motionSensor = true;
   bool sleepsWhenIdle = false;  // a dark device sleeps past its idle-sleep window
+  // The older host's gesture manager answers only addGestureRecognizer:toDisplay:.
+  frontboard::GestureManager gestureManager = frontboard::GestureManager::Current;
+  bool homeButtonWakesDisplay = false;  // a physical home press lights a dark display
   // Runs after the host's classes exist and before any library loads (a test giving the
   // host a method of its own, say).
   std::function<void()> beforeLoad;
@@ -51,7 +55,17 @@ class Device {
 
   // The user, and the world around the device.
   void pressLockButton();
-  void pressHomeButton();
+  // The physical home button at the present device time: down, up, and a click held
+  // `seconds` (the device runs while it is held).
+  void homeButtonDown();
+  void homeButtonUp();
+  void clickHomeButton(double seconds = 0.1);
+  // A finger on the fingerprint sensor: the sensor reports `event` to the lock screen.
+  void reportBiometricEvent(long long event);
+  void toggleReachability();
+  // SpringBoard builds the home button's gesture recognizers again.
+  void rebuildHomeButtonGestures();
+  void setHomeButtonWakesDisplay(bool wakes);
   bool unlock();
   void setLowPowerMode(bool enabled);
   void setCharging(bool charging);
@@ -64,6 +78,7 @@ class Device {
 
   bool displayOn() const;
   bool lockScreenUp() const;
+  bool reachabilityActive() const;
   const std::vector<substrate::LoadResult>& loadedLibraries() const { return loaded_; }
   core::EventLog& log() const { return core::eventLog(); }
 

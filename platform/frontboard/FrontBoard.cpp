@@ -1,21 +1,26 @@
 #include "platform/frontboard/FrontBoard.h"
 
-#include "platform/core/HostCall.h"
-#include "platform/core/HostClasses.h"
-#include "platform/objc/ClassBuilder.h"
-#include "platform/objc/Singleton.h"
+#include "platform/frontboard/Classes.h"
+#include "platform/hardware/HomeButton.h"
+#include "platform/uikit/UIKit.h"
+#include "platform/uikit/gestures/GestureEnvironment.h"
 
 namespace frontboard {
-namespace {
-using namespace objc::literals;
-void addGestureRecognizerToDisplayWithIdentity(id self, SEL sel, id, id) { core::recordHostCall(self, sel); }
-}  // namespace
 
-void registerClasses() {
-  core::defineHostClass("FBSystemGestureManager", [](objc::ClassBuilder& c) {
-    c.classMethod("sharedInstance"_sel, &objc::sharedInstanceMethod<"FBSystemGestureManager">)
-        .method("addGestureRecognizer:toDisplayWithIdentity:"_sel, &addGestureRecognizerToDisplayWithIdentity);
-  });
+uikit::GestureEnvironment& detail::mainEnvironment() {
+  static auto* environment = new uikit::GestureEnvironment();
+  return *environment;
 }
+
+void registerClasses(GestureManager manager) {
+  uikit::registerClasses();
+  detail::registerFBSDisplayIdentity();
+  detail::registerFBSDisplay();
+  detail::registerFBSystemGestureManager(manager);
+  // The display hears the home button from the start; what is attached sees its presses.
+  hardware::homeButton().addReceiver([](const hardware::Press& press) { detail::mainEnvironment().deliver(press); });
+}
+
+const std::vector<objc::Ref>& attachedRecognizers() { return detail::mainEnvironment().recognizers(); }
 
 }  // namespace frontboard

@@ -39,6 +39,7 @@ void registerClasses() {
   detail::registerSBUIController();
   detail::registerSBIconController();
   detail::registerSBUIBiometricResource();
+  detail::registerSBSystemGestureManager();
   detail::registerSBHomeHardwareButtonGestureRecognizerConfiguration();
   detail::registerSBHBDoubleTapUpGestureRecognizer();
   detail::registerSBHomeHardwareButton();
@@ -50,6 +51,11 @@ void registerClasses() {
     objc::Ref application = objc::Ref::adopt(objc::send<id()>(app, "new"_sel));
     uikit::setSharedApplication(application);
   }
+}
+
+void finishLaunching() {
+  buildHomeButtonGestures();
+  detail::setUpReachability();
 }
 
 }  // namespace springboard

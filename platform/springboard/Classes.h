@@ -15,12 +15,16 @@ void registerSBBacklightController();
 void registerSBUIController();
 void registerSBIconController();
 void registerSBUIBiometricResource();
+void registerSBSystemGestureManager();
 void registerSBHomeHardwareButtonGestureRecognizerConfiguration();
 void registerSBHBDoubleTapUpGestureRecognizer();
 void registerSBHomeHardwareButton();
 void registerSBReachabilityManager();
 void registerSBReachabilityWindow();
 void registerSBReachabilitySettings();
+
+// Reachability's settings, made and filled in by SpringBoard at start.
+void setUpReachability();
 
 // The shared instance of the named host class, or nil when the device has no such class.
 id shared(const char* className);

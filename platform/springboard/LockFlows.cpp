@@ -49,10 +49,16 @@ void pressLockButton(bool simulated) {
   }
 }
 
-void pressHomeButton(bool simulated) {
-  core::record("button", simulated ? "home (simulated)" : "home", {{"button", "home"}, {"simulated", simulated}});
-  if (!hardware::display().isOn()) turnScreenOnOverLockScreen(simulated ? "home button (simulated)" : "home button");
+void simulateHomeButtonPress() {
+  core::record("button", "home (simulated)", {{"button", "home"}, {"simulated", true}});
+  if (!hardware::display().isOn()) turnScreenOnOverLockScreen("home button (simulated)");
 }
+
+void reportBiometricEvent(long long event) {
+  send<void(long long)>(shared("SBDashBoardViewController"), "handleBiometricEvent:"_sel, event);
+}
+
+void toggleReachability() { send<void()>(reachabilityManager(), "toggleReachability"_sel); }
 
 bool unlock() {
   if (!hardware::display().isOn() || !state().lockScreenUp) return false;

@@ -1,16 +1,13 @@
-// SBHBDoubleTapUpGestureRecognizer: SpringBoard's recognizer of home-button clicks.
+// SBHBDoubleTapUpGestureRecognizer: SpringBoard's recognizer of home-button clicks, a click
+// recognizer of UIKit's.
 
-#include "platform/core/HostCall.h"
 #include "platform/core/HostClasses.h"
-#include "platform/objc/ClassBuilder.h"
-#include "platform/objc/Singleton.h"
 #include "platform/springboard/Classes.h"
-#include "platform/springboard/SpringBoard.h"
 
 namespace springboard::detail {
 
 void registerSBHBDoubleTapUpGestureRecognizer() {
-  core::defineHostClass("SBHBDoubleTapUpGestureRecognizer", [](objc::ClassBuilder&) {});
+  core::defineHostClass("SBHBDoubleTapUpGestureRecognizer", [](objc::ClassBuilder&) {}, "UIHBClickGestureRecognizer");
 }
 
 }  // namespace springboard::detail

@@ -2,23 +2,32 @@
 
 #include "platform/core/HostCall.h"
 #include "platform/core/HostClasses.h"
+#include "platform/core/EventLog.h"
 #include "platform/objc/ClassBuilder.h"
-#include "platform/objc/Singleton.h"
 #include "platform/springboard/Classes.h"
-#include "platform/springboard/SpringBoard.h"
 
 namespace springboard::detail {
+
 namespace {
+
 using namespace objc::literals;
+
+struct WindowState {
+  long long variant = 0;
+  ~WindowState() { core::record("reachability", "window released", {{"variant", variant}}); }
+};
+
 id initWithWallpaperVariant(id self, SEL sel, long long variant) {
   core::recordHostCall(self, sel, std::to_string(variant), {{"variant", variant}});
+  objc::stateOf<WindowState>(self).variant = variant;
   return self;
 }
+
 }  // namespace
 
 void registerSBReachabilityWindow() {
   core::defineHostClass("SBReachabilityWindow", [](objc::ClassBuilder& c) {
-    c.method("initWithWallpaperVariant:"_sel, &initWithWallpaperVariant);
+    c.state<WindowState>().method("initWithWallpaperVariant:"_sel, &initWithWallpaperVariant);
   });
 }
 

@@ -15,7 +15,7 @@ using namespace objc::literals;
 using core::recordHostCall;
 
 void simulateLockButtonPress(id, SEL) { pressLockButton(true); }
-void simulateHomeButtonPress(id, SEL) { pressHomeButton(true); }
+void simulateHomeButtonPress(id, SEL) { springboard::simulateHomeButtonPress(); }
 void turnScreenOnOnDashBoardWithCompletion(id self, SEL sel, id) {
   recordHostCall(self, sel);
   turnScreenOnOverLockScreen("-[SpringBoard _turnScreenOnOnDashBoardWithCompletion:]");

@@ -80,6 +80,10 @@ class Run {
       timeline_.note(0, "no settings file", {{"line", step_->line}});
     }
     if (!options_.motionSensor) timeline_.note(0, "no device-motion sensor", {{"line", step_->line}});
+    if (options_.gestureManager == frontboard::GestureManager::Older) {
+      timeline_.note(0, "older gesture manager: addGestureRecognizer:toDisplay: only", {{"line", step_->line}});
+    }
+    if (options_.homeButtonWakesDisplay) timeline_.note(0, "a home press lights a dark display", {{"line", step_->line}});
     if (options_.sleepsWhenIdle) timeline_.note(0, "sleeps past its idle-sleep window", {{"line", step_->line}});
     device_ = std::make_unique<device::Device>(options_);
     return true;
@@ -92,9 +96,36 @@ class Run {
     device_->runUntil(at.time);
     return true;
   }
-  bool operator()(const Press& press) {
-    if (press.button == Press::Lock) device_->pressLockButton();
-    else device_->pressHomeButton();
+  bool operator()(const OlderGestureManager&) {
+    options_.gestureManager = frontboard::GestureManager::Older;
+    return true;
+  }
+  bool operator()(const HomeButtonWakes& wakes) {
+    if (device_) device_->setHomeButtonWakesDisplay(wakes.on);
+    else options_.homeButtonWakesDisplay = wakes.on;
+    return true;
+  }
+  bool operator()(const PressLock&) {
+    device_->pressLockButton();
+    return true;
+  }
+  bool operator()(const HomeGesture& gesture) {
+    for (const HomeGesture::Press& press : gesture.presses) {
+      device_->runFor(press.gapBefore);
+      device_->clickHomeButton(press.hold);
+    }
+    return true;
+  }
+  bool operator()(const Finger& finger) {
+    device_->reportBiometricEvent(finger.event);
+    return true;
+  }
+  bool operator()(const Reachability&) {
+    device_->toggleReachability();
+    return true;
+  }
+  bool operator()(const RebuildHomeGestures&) {
+    device_->rebuildHomeButtonGestures();
     return true;
   }
   bool operator()(const Unlock&) {
@@ -144,6 +175,9 @@ class Run {
   bool operator()(const ExpectSampling& expect) {
     const int active = coremotion::activeManagers();
     return check((active > 0) == expect.on, std::string(onOff(active > 0)) + " (" + std::to_string(active) + " manager(s))");
+  }
+  bool operator()(const ExpectReachability& expect) {
+    return check(device_->reachabilityActive() == expect.on, onOff(device_->reachabilityActive()));
   }
   bool operator()(const ExpectCount& expect) {
     const auto& log = device_->log();

@@ -155,6 +155,25 @@ class Line {
     return *value * scale->second;
   }
 
+  // One word: "0.2", "0.2s", "200ms".
+  double durationWord(std::size_t i, const char* what) const {
+    std::string text = word(i);
+    std::string unit;
+    const auto split = text.find_first_not_of("0123456789.+-eE");
+    if (split != std::string::npos && split > 0) {
+      unit = text.substr(split);
+      text.resize(split);
+    }
+    static const std::map<std::string, double, std::less<>> units = {
+        {"", 1}, {"s", 1}, {"sec", 1}, {"ms", 0.001}, {"m", 60}, {"min", 60}, {"h", 3600}};
+    const auto scale = units.find(unit);
+    auto value = parseNumber(text);
+    if (!value || tokens_[i].quoted) fail("bad " + std::string(what) + " " + quote(word(i)) + ": expected a number of seconds");
+    if (scale == units.end()) fail("unknown unit " + quote(unit) + " (use s, ms, m or h)");
+    if (*value < 0) fail(std::string(what) + " cannot be negative");
+    return *value * scale->second;
+  }
+
   bool onOff(std::size_t i) const {
     const std::string value = lowercase(word(i));
     if (value == "on" || value == "yes" || value == "true") return true;
@@ -188,8 +207,60 @@ class Line {
   std::string usage_;
 };
 
+// "press home [twice] [gap G] [for D]", "hold home D", "tap-hold home D [gap G]".
+Command parseHomeGesture(Line& line) {
+  const std::string& name = line.word(0);
+  std::size_t next = 2;
+  double hold = kClickSeconds;
+  bool twice = false;
+  std::string usage;
+  if (name == "press") {
+    usage = "press home [twice] [gap DURATION] [for DURATION]";
+    if (line.size() > 2 && line.word(2) == "twice") {
+      twice = true;
+      next = 3;
+    }
+  } else if (name == "hold") {
+    usage = "hold home DURATION";
+    if (line.size() != 3) line.fail("usage: " + usage);
+    hold = line.durationWord(2, "duration");
+    next = 3;
+  } else {
+    usage = "tap-hold home DURATION [gap DURATION]";
+    if (line.size() < 3) line.fail("usage: " + usage);
+    hold = line.durationWord(2, "duration");
+    next = 3;
+  }
+  if (line.size() < 2 || line.word(1) != "home") line.fail("usage: " + usage);
+  std::optional<double> gap;
+  std::optional<double> held;
+  for (std::size_t i = next; i < line.size(); i += 2) {
+    const std::string& option = line.word(i);
+    const bool allowed = (option == "gap" && name != "hold" && (twice || name == "tap-hold")) ||
+                         (option == "for" && name == "press");
+    if (!allowed || i + 1 == line.size()) line.fail("usage: " + usage);
+    std::optional<double>& slot = option == "gap" ? gap : held;
+    if (slot) line.fail(quote(option) + " given twice");
+    slot = line.durationWord(i + 1, option == "gap" ? "gap" : "duration");
+  }
+  command::HomeGesture gesture;
+  if (name == "press") {
+    gesture.presses.push_back({0, held.value_or(hold)});
+    if (twice) gesture.presses.push_back({gap.value_or(kPressGapSeconds), held.value_or(hold)});
+  } else if (name == "hold") {
+    gesture.presses.push_back({0, hold});
+  } else {
+    gesture.presses.push_back({0, kClickSeconds});
+    gesture.presses.push_back({gap.value_or(kPressGapSeconds), hold});
+  }
+  for (const auto& press : gesture.presses) {
+    if (press.hold <= 0) line.fail("a press must be held for some time");
+  }
+  return gesture;
+}
+
 Command parseExpect(Line& line) {
-  if (line.size() < 2) line.fail("usage: expect display|lockscreen|sampling|count|setting ...");
+  if (line.size() < 2) line.fail("usage: expect display|lockscreen|sampling|reachability|count|setting ...");
   const std::string what = line.word(1);
   if (what == "display") {
     line.expectArguments(2, "expect display on|off");
@@ -204,6 +275,10 @@ Command parseExpect(Line& line) {
   if (what == "sampling") {
     line.expectArguments(2, "expect sampling on|off");
     return command::ExpectSampling{line.onOff(2)};
+  }
+  if (what == "reachability") {
+    line.expectArguments(2, "expect reachability on|off");
+    return command::ExpectReachability{line.onOff(2)};
   }
   if (what == "count") {
     line.expectArguments(4, 5, "expect count KIND [\"TEXT\"] ==|!=|>=|<=|>|< N");
@@ -229,7 +304,7 @@ Command parseExpect(Line& line) {
     if (line.word(3) != "absent" || line[3].quoted) setting.value = line.value(3);
     return setting;
   }
-  line.fail("unknown expectation " + quote(what) + " (display, lockscreen, sampling, count, setting)");
+  line.fail("unknown expectation " + quote(what) + " (display, lockscreen, sampling, reachability, count, setting)");
 }
 
 Command parseCommand(Line& line, const std::filesystem::path& directory) {
@@ -272,10 +347,35 @@ Command parseCommand(Line& line, const std::filesystem::path& directory) {
     return command::At{line.duration(1, "time")};
   }
   if (name == "press") {
-    line.expectArguments(1, "press lock|home");
-    if (line.word(1) == "lock") return command::Press{command::Press::Lock};
-    if (line.word(1) == "home") return command::Press{command::Press::Home};
-    line.fail("unknown button " + quote(line.word(1)) + " (lock or home)");
+    if (line.size() < 2) line.fail("usage: press lock | press home [twice] [gap DURATION] [for DURATION]");
+    if (line.word(1) == "lock") {
+      line.expectArguments(1, "press lock");
+      return command::PressLock{};
+    }
+    if (line.word(1) != "home") line.fail("unknown button " + quote(line.word(1)) + " (lock or home)");
+  }
+  if (name == "press" || name == "hold" || name == "tap-hold") return parseHomeGesture(line);
+  if (name == "finger") {
+    line.expectArguments(1, "finger EVENT (lifted, resting, scanning, matched, not-matched, or a number)");
+    if (auto event = fingerEventNamed(line.word(1))) return command::Finger{*event};
+    if (auto number = parseInteger(line.word(1)); number && !line[1].quoted) return command::Finger{*number};
+    line.fail("unknown fingerprint event " + quote(line.word(1)) + " (lifted, resting, scanning, matched, not-matched, or a number)");
+  }
+  if (name == "reachability") {
+    line.expectArguments(0, "reachability");
+    return command::Reachability{};
+  }
+  if (name == "rebuild-home-gestures") {
+    line.expectArguments(0, "rebuild-home-gestures");
+    return command::RebuildHomeGestures{};
+  }
+  if (name == "older-gesture-manager") {
+    line.expectArguments(0, "older-gesture-manager");
+    return command::OlderGestureManager{};
+  }
+  if (name == "home-button-wakes") {
+    line.expectArguments(1, "home-button-wakes on|off");
+    return command::HomeButtonWakes{line.onOff(1)};
   }
   if (name == "unlock") {
     line.expectArguments(0, "unlock");
@@ -334,9 +434,12 @@ Command parseCommand(Line& line, const std::filesystem::path& directory) {
 enum class Timing { BeforeBoot, Any, NeedsDevice };
 
 Timing timingOf(const Command& command) {
-  if (std::holds_alternative<command::Set>(command)) return Timing::Any;
+  if (std::holds_alternative<command::Set>(command) || std::holds_alternative<command::HomeButtonWakes>(command)) {
+    return Timing::Any;
+  }
   if (std::holds_alternative<command::Without>(command) || std::holds_alternative<command::NoMotionSensor>(command) ||
-      std::holds_alternative<command::IdleSleep>(command) || std::holds_alternative<command::Realtime>(command) || std::holds_alternative<command::Boot>(command)) {
+      std::holds_alternative<command::IdleSleep>(command) || std::holds_alternative<command::Realtime>(command) ||
+      std::holds_alternative<command::OlderGestureManager>(command) || std::holds_alternative<command::Boot>(command)) {
     return Timing::BeforeBoot;
   }
   return Timing::NeedsDevice;
@@ -376,6 +479,14 @@ std::string describeValue(const plist::Value& value) {
     case plist::Kind::Dictionary: return "<dictionary>";
   }
   return "?";
+}
+
+std::optional<long long> fingerEventNamed(std::string_view name) {
+  static const std::map<std::string, long long, std::less<>> events = {
+      {"lifted", 0}, {"resting", 1}, {"scanning", 2}, {"matched", 4}, {"not-matched", 9}};
+  const auto found = events.find(name);
+  if (found == events.end()) return std::nullopt;
+  return found->second;
 }
 
 std::string describe(const command::ExpectCount& expectation) {
@@ -424,6 +535,7 @@ Scenario parseScenario(std::string_view text, const std::string& name, const std
       bootImplicit = boot->implicit;
     }
     if (auto* wait = std::get_if<command::Wait>(&command)) clock += wait->seconds;
+    if (auto* gesture = std::get_if<command::HomeGesture>(&command)) clock += gesture->seconds();
     if (auto* at = std::get_if<command::At>(&command)) {
       if (at->time < clock) {
         line.fail("at " + nlohmann::json(at->time).dump() + " s lies in the past: the device is at " +

@@ -53,8 +53,36 @@ struct Wait {
 struct At {
   double time = 0;
 };
-struct Press {
-  enum Button { Lock, Home } button = Lock;
+// The sleep/wake button: one press, at once.
+struct PressLock {};
+// The physical home button: presses one after another, each held `hold` seconds and
+// going down `gapBefore` seconds after the release of the one before. The device runs
+// through the whole gesture; the line ends at the last release.
+struct HomeGesture {
+  struct Press {
+    double gapBefore = 0;
+    double hold = 0;
+  };
+  std::vector<Press> presses;
+  double seconds() const {
+    double total = 0;
+    for (const Press& press : presses) total += press.gapBefore + press.hold;
+    return total;
+  }
+};
+// A finger on the fingerprint sensor: the event the sensor reports.
+struct Finger {
+  long long event = 0;
+};
+// The host's reachability toggle.
+struct Reachability {};
+// SpringBoard builds the home button's gesture recognizers again.
+struct RebuildHomeGestures {};
+// The host's gesture manager answers only addGestureRecognizer:toDisplay:.
+struct OlderGestureManager {};
+// A physical home press lights a dark display, as on a stock phone.
+struct HomeButtonWakes {
+  bool on = false;
 };
 struct Unlock {};
 struct Switch {
@@ -88,6 +116,9 @@ struct ExpectLockScreen {
 struct ExpectSampling {
   bool on = false;
 };
+struct ExpectReachability {
+  bool on = false;
+};
 struct ExpectCount {
   enum Op { Equal, NotEqual, AtLeast, AtMost, Greater, Less } op = Equal;
   std::string kind;
@@ -102,10 +133,12 @@ struct ExpectSetting {
 }  // namespace command
 
 using Command =
-    std::variant<command::Set, command::Without, command::NoMotionSensor, command::IdleSleep, command::Realtime, command::Boot,
-                 command::Wait, command::At, command::Press, command::Unlock, command::Switch, command::Pose,
-                 command::Move, command::Shake, command::Replay, command::Post, command::ExpectDisplay,
-                 command::ExpectLockScreen, command::ExpectSampling, command::ExpectCount, command::ExpectSetting>;
+    std::variant<command::Set, command::Without, command::NoMotionSensor, command::IdleSleep, command::Realtime,
+                 command::OlderGestureManager, command::HomeButtonWakes, command::Boot, command::Wait, command::At,
+                 command::PressLock, command::HomeGesture, command::Finger, command::Reachability,
+                 command::RebuildHomeGestures, command::Unlock, command::Switch, command::Pose, command::Move,
+                 command::Shake, command::Replay, command::Post, command::ExpectDisplay, command::ExpectLockScreen,
+                 command::ExpectSampling, command::ExpectReachability, command::ExpectCount, command::ExpectSetting>;
 
 struct Step {
   std::size_t line = 0;
@@ -123,6 +156,14 @@ struct Scenario {
 // Throws ScenarioError at the first bad line. Recordings named by `replay` are resolved
 // against `directory` and read through once here.
 Scenario parseScenario(std::string_view text, const std::string& name, const std::filesystem::path& directory);
+
+// The fingerprint events a scenario names: "lifted" 0, "resting" 1, "scanning" 2,
+// "matched" 4, "not-matched" 9. Only 0 and 1 mean something particular to Tessaro.
+std::optional<long long> fingerEventNamed(std::string_view name);
+
+// Defaults of the home-button gestures, in seconds.
+inline constexpr double kClickSeconds = 0.1;  // how long a click is held
+inline constexpr double kPressGapSeconds = 0.15;  // from a release to the next press
 
 // "expect count display "on" == 1", for messages.
 std::string describe(const command::ExpectCount& expectation);

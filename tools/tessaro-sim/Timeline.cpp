@@ -10,6 +10,19 @@ bool skippedHook(const core::Event& event) {
   return event.kind == "hook" && event.fields.value("result", "").starts_with("skipped");
 }
 
+// A recognizer returning to possible once a gesture is over: every press cycle has them.
+bool gestureReset(const core::Event& event) {
+  return event.kind == "gesture" && event.fields.value("to", "") == "possible";
+}
+
+// The text line: an event that says who caused it ("by") says so.
+std::string textOf(const core::Event& event) {
+  if (!event.fields.is_object()) return event.text;
+  const auto by = event.fields.find("by");
+  if (by == event.fields.end() || !by->is_string()) return event.text;
+  return event.text + " (by " + by->get<std::string>() + ")";
+}
+
 }  // namespace
 
 Timeline::Timeline(std::ostream& out, Format format, Detail detail) : out_(out), format_(format), detail_(detail) {}
@@ -44,9 +57,9 @@ void Timeline::event(const core::Event& event) {
       return;
     }
     if (event.kind != "hook") flush();
-    if (event.kind == "host" || event.kind == "notification.delivered") return;
+    if (event.kind == "host" || event.kind == "notification.delivered" || gestureReset(event)) return;
   }
-  print(event.time, event.kind, event.text, nullptr);
+  print(event.time, event.kind, textOf(event), nullptr);
 }
 
 void Timeline::note(double time, const std::string& text, nlohmann::json fields) {

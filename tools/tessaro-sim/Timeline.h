@@ -18,8 +18,8 @@ enum class Format { Text, Json };
 
 // How much the text shows; JSON always has every event.
 //   Normal: every event, one line each.
-//   Quiet:  hooks that took as one count (skipped ones still listed), and no host calls
-//           or notification deliveries.
+//   Quiet:  hooks that took as one count (skipped ones still listed), and no host calls,
+//           notification deliveries or gesture recognizers returning to possible.
 enum class Detail { Normal, Quiet };
 
 class Timeline {

@@ -1,0 +1,34 @@
+// FBSDisplay: a display, with its identity.
+
+#include "platform/frontboard/Classes.h"
+#include "platform/objc/ClassBuilder.h"
+#include "platform/objc/Message.h"
+
+namespace frontboard {
+
+namespace {
+
+using namespace objc::literals;
+
+struct DisplayState {
+  objc::Ref identity;
+};
+
+id identity(id self, SEL) { return objc::stateOf<DisplayState>(self).identity; }
+
+}  // namespace
+
+void detail::registerFBSDisplay() {
+  objc::ClassBuilder("FBSDisplay", objc::rootClass()).state<DisplayState>().method("identity"_sel, &identity).build();
+}
+
+id mainDisplay() {
+  static const id display = [] {
+    id made = objc::send<id()>(objc::getClass("FBSDisplay"), "new"_sel);
+    objc::stateOf<DisplayState>(made).identity = objc::Ref(mainDisplayIdentity());
+    return made;
+  }();
+  return display;
+}
+
+}  // namespace frontboard
