@@ -1,4 +1,4 @@
-#include "tweak/motion/SBUIBiometricResource.h"
+#include "tweak/homebutton/SBUIBiometricResource.h"
 
 #include "platform/objc/Message.h"
 #include "tweak/ScreenWake.h"

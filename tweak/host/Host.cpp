@@ -23,6 +23,7 @@ TESSARO_HOST_CLASS(SBUIController)
 TESSARO_HOST_CLASS(SBIconController)
 TESSARO_HOST_CLASS(SBHBDoubleTapUpGestureRecognizer)
 TESSARO_HOST_CLASS(FBSystemGestureManager)
+TESSARO_HOST_CLASS(UILongPressGestureRecognizer)
 TESSARO_HOST_CLASS(TUCallCenter)
 TESSARO_HOST_CLASS(NSProcessInfo)
 

@@ -16,6 +16,7 @@ Class SBUIController();
 Class SBIconController();
 Class SBHBDoubleTapUpGestureRecognizer();
 Class FBSystemGestureManager();
+Class UILongPressGestureRecognizer();
 Class TUCallCenter();
 Class NSProcessInfo();
 

@@ -96,6 +96,9 @@ struct WakeModeRow {
   bool afterDismiss;
 };
 
+// Test names come from the parameter: without these, its padding bytes would be printed.
+void PrintTo(const WakeModeRow& row, std::ostream* out) { *out << "wakeMode " << row.wakeMode; }
+
 class WakeModeTable : public testing::TestWithParam<WakeModeRow> {};
 
 TEST_P(WakeModeTable, StartsAndStopsSamplingOverALockAndUnlock) {
@@ -115,7 +118,10 @@ TEST_P(WakeModeTable, StartsAndStopsSamplingOverALockAndUnlock) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, WakeModeTable,
                          testing::Values(WakeModeRow{0, true, false}, WakeModeRow{1, true, true},
-                                         WakeModeRow{2, false, true}, WakeModeRow{3, false, false}));
+                                         WakeModeRow{2, false, true}, WakeModeRow{3, false, false}),
+                         [](const testing::TestParamInfo<WakeModeRow>& info) {
+                           return "WakeMode" + std::to_string(info.param.wakeMode);
+                         });
 
 TEST(Sampling, WakeModeOneKeepsBothTimersRunningAfterAnUnlock) {
   auto booted = tweaktest::boot(enabledWith({{"wakeMode", 1}}));
