@@ -17,6 +17,7 @@ test: build
 bench: build
 	$(BUILD)/bench/objc-bench
 	$(BUILD)/bench/motion-bench
+	$(BUILD)/bench/homebutton-bench
 
 build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_ARGS) >/dev/null

@@ -73,6 +73,33 @@ TEST(ScenarioParsing, DurationsTakeUnitsAndTimeIsTrackedForAt) {
   EXPECT_EQ(stepAs<command::Move>(scenario, 8).to.z, 1);
 }
 
+TEST(ScenarioParsing, HomeButtonGesturesAreTimedPresses) {
+  const auto scenario = parse(
+      "press home\npress home for 50ms\npress home twice\npress home twice gap 0.3 for 0.2\nhold home 2\n"
+      "tap-hold home 1s gap 100ms\n");
+  using Presses = std::vector<std::pair<double, double>>;
+  auto presses = [&](std::size_t index) {
+    Presses list;
+    for (const auto& press : stepAs<command::HomeGesture>(scenario, index).presses) list.emplace_back(press.gapBefore, press.hold);
+    return list;
+  };
+  EXPECT_EQ(presses(1), (Presses{{0, kClickSeconds}}));
+  EXPECT_EQ(presses(2), (Presses{{0, 0.05}}));
+  EXPECT_EQ(presses(3), (Presses{{0, kClickSeconds}, {kPressGapSeconds, kClickSeconds}}));
+  EXPECT_EQ(presses(4), (Presses{{0, 0.2}, {0.3, 0.2}}));
+  EXPECT_EQ(presses(5), (Presses{{0, 2}}));
+  EXPECT_EQ(presses(6), (Presses{{0, kClickSeconds}, {0.1, 1}}));
+  // The device runs through each gesture, and `at` counts it.
+  EXPECT_EQ(errorOf("press home twice gap 0.3 for 0.2\nat 0.7\n"), "");
+  EXPECT_NE(errorOf("press home twice gap 0.3 for 0.2\nat 0.6\n"), "");
+}
+
+TEST(ScenarioParsing, FingerprintEventsByNameOrNumber) {
+  const auto scenario = parse("finger lifted\nfinger resting\nfinger scanning\nfinger matched\nfinger not-matched\nfinger 17\n");
+  const long long expected[] = {0, 1, 2, 4, 9, 17};
+  for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(stepAs<command::Finger>(scenario, i + 1).event, expected[i]);
+}
+
 TEST(ScenarioParsing, ExpectationsParse) {
   const auto scenario = parse(
       "expect count display \"on\" == 1\nexpect count button >= 2\nexpect setting wakeMode absent\n"
@@ -104,6 +131,25 @@ TEST(ScenarioParsing, MistakesNameTheFileAndLine) {
       {"move raised in 2\n", "test.scenario:1: usage: move"},
       {"shake hard for 1\n", "test.scenario:1: bad strength \"hard\""},
       {"press power\n", "test.scenario:1: unknown button \"power\""},
+      {"press\n", "test.scenario:1: usage: press lock | press home"},
+      {"press lock twice\n", "test.scenario:1: usage: press lock"},
+      {"press home thrice\n", "test.scenario:1: usage: press home [twice]"},
+      {"press home gap 1\n", "test.scenario:1: usage: press home [twice]"},
+      {"press home twice gap\n", "test.scenario:1: usage: press home [twice]"},
+      {"press home twice gap 1 gap 2\n", "test.scenario:1: \"gap\" given twice"},
+      {"press home for 0\n", "test.scenario:1: a press must be held for some time"},
+      {"press home for soon\n", "test.scenario:1: bad duration \"soon\""},
+      {"hold home\n", "test.scenario:1: usage: hold home DURATION"},
+      {"hold lock 2\n", "test.scenario:1: usage: hold home DURATION"},
+      {"hold home 2 for 3\n", "test.scenario:1: usage: hold home DURATION"},
+      {"tap-hold home -1\n", "test.scenario:1: duration cannot be negative"},
+      {"tap-hold home 1 for 2\n", "test.scenario:1: usage: tap-hold home DURATION [gap DURATION]"},
+      {"finger thumb\n", "test.scenario:1: unknown fingerprint event \"thumb\""},
+      {"finger \"1\"\n", "test.scenario:1: unknown fingerprint event \"1\""},
+      {"reachability now\n", "test.scenario:1: usage: reachability"},
+      {"home-button-wakes maybe\n", "test.scenario:1: expected on or off"},
+      {"expect reachability up\n", "test.scenario:1: expected on or off"},
+      {"boot\nolder-gesture-manager\n", "test.scenario:2: \"older-gesture-manager\" must come before the device boots"},
       {"low-power maybe\n", "test.scenario:1: expected on or off"},
       {"expect display dim\n", "test.scenario:1: expected on or off"},
       {"expect count display ~ 1\n", "test.scenario:1: bad comparison \"~\""},

@@ -197,6 +197,48 @@ TEST_F(Simulator, AnIdleSleepingDeviceHoldsItsTimeoutUntilWoken) {
   EXPECT_EQ(result.status, 0) << result.err;
 }
 
+// The shipped scenarios are the documentation's examples: each holds.
+TEST_F(Simulator, EveryShippedScenarioHolds) {
+  const auto directory = std::filesystem::path(TESSARO_DEFAULT_SCENARIO_FILE).parent_path();
+  int scenarios = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+    if (entry.path().extension() != ".scenario") continue;
+    ++scenarios;
+    const Result result = run({entry.path().string(), "--quiet"});
+    EXPECT_EQ(result.status, 0) << entry.path() << "\n" << result.err << result.out;
+  }
+  EXPECT_GE(scenarios, 7);
+}
+
+TEST_F(Simulator, TheTimelineShowsTheGesturesTheTweaksDecisionAndWhoLitTheDisplay) {
+  const auto scenario = write("hold.scenario",
+                              "set isEnabled YES\n"
+                              "set isAllowTapOnScreenOffEnabled YES\n"
+                              "set tapToWakeMode 2\n"
+                              "set isVibrationEnabled YES\n"
+                              "press lock\n"
+                              "hold home 1\n");
+  const Result text = run({scenario.string()});
+  ASSERT_EQ(text.status, 0) << text.err;
+  for (const char* line : {"    0.000  button                 home down\n",
+                           "    0.400  gesture                UILongPressGestureRecognizer(longTapFired:) possible -> began\n",
+                           "    0.400  tweak                  -[SBHomeHardwareButton performTheAction]\n",
+                           "    0.400  vibration              sound 4095 pattern [true,30] intensity 0.750000\n",
+                           "    0.400  display                on (by -[SpringBoard _turnScreenOnOnDashBoardWithCompletion:])\n",
+                           "    1.000  button                 home up\n"}) {
+    EXPECT_NE(text.out.find(line), std::string::npos) << line << text.out;
+  }
+  const Result json = run({scenario.string(), "--json"});
+  bool began = false;
+  for (const auto& event : jsonLines(json)) {
+    if (event["event"] != "gesture" || event.value("to", "") != "began") continue;
+    began = true;
+    EXPECT_EQ(event["recognizer"], "UILongPressGestureRecognizer(longTapFired:)");
+    EXPECT_EQ(event["from"], "possible");
+  }
+  EXPECT_TRUE(began);
+}
+
 TEST_F(Simulator, ABadScenarioFailsWithStatusTwoBeforeRunningAnything) {
   const auto scenario = write("bad.scenario", "press lock\nwait 1\n\nwait forever\n");
   const Result result = run({scenario.string()});

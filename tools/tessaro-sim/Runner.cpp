@@ -101,9 +101,12 @@ class Run {
     return true;
   }
   bool operator()(const HomeButtonWakes& wakes) {
-    if (device_) device_->setHomeButtonWakesDisplay(wakes.on);
-    else options_.homeButtonWakesDisplay = wakes.on;
-    return true;
+    if (!device_) {
+      options_.homeButtonWakesDisplay = wakes.on;
+      return true;
+    }
+    device_->setHomeButtonWakesDisplay(wakes.on);
+    return noteLine();
   }
   bool operator()(const PressLock&) {
     device_->pressLockButton();
@@ -116,15 +119,19 @@ class Run {
     }
     return true;
   }
+  // What the user or SpringBoard does that is no device event of its own is noted first.
   bool operator()(const Finger& finger) {
+    noteLine();
     device_->reportBiometricEvent(finger.event);
     return true;
   }
   bool operator()(const Reachability&) {
+    noteLine();
     device_->toggleReachability();
     return true;
   }
   bool operator()(const RebuildHomeGestures&) {
+    noteLine();
     device_->rebuildHomeButtonGestures();
     return true;
   }
@@ -145,15 +152,15 @@ class Run {
   }
   bool operator()(const Pose& pose) {
     hardware::motionWorld().hold(pose.gravity);
-    return world();
+    return noteLine();
   }
   bool operator()(const Move& move) {
     hardware::motionWorld().move(move.to, move.seconds);
-    return world();
+    return noteLine();
   }
   bool operator()(const Shake& shake) {
     sim::shake(hardware::motionWorld(), shake.g, shake.seconds);
-    return world();
+    return noteLine();
   }
   bool operator()(const Replay& replay) {
     hardware::motionWorld().replay(recordings::openRecording(replay.file));
@@ -211,7 +218,8 @@ class Run {
     if (hardware::motionWorld().replaying()) hardware::motionWorld().at(device_->now());
   }
 
-  bool world() {
+  // The line itself, in the timeline.
+  bool noteLine() {
     timeline_.note(now(), step_->text, {{"line", step_->line}});
     return true;
   }
