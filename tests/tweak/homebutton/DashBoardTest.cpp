@@ -38,13 +38,22 @@ TEST(DashBoard, WithTheTweakOffTheHooksBehaveAsTheHosts) {
 TEST(DashBoard, FingerprintEventsWhileDarkSetDisableActions) {
   auto booted = tweaktest::boot(plist::Dictionary{{"isEnabled", true}, {"isAllowTapOnScreenOffEnabled", true}});
   booted.device->pressLockButton();
-  send<void(long long)>(dashBoard(), "handleBiometricEvent:"_sel, 2);
-  EXPECT_EQ(*booted.tweak->disableActions, YES);
-  send<void(long long)>(dashBoard(), "handleBiometricEvent:"_sel, 1);
-  EXPECT_EQ(*booted.tweak->disableActions, NO);
+  for (long long event : {2LL, 0LL, 4LL, 1LL, 9LL, -1LL, 0LL}) {
+    booted.device->reportBiometricEvent(event);
+    EXPECT_EQ(*booted.tweak->disableActions, (event == 0 || event == 1) ? NO : YES) << event;
+  }
+  booted.device->reportBiometricEvent(2);
   booted.device->pressLockButton();  // lit: events leave it alone
-  send<void(long long)>(dashBoard(), "handleBiometricEvent:"_sel, 7);
-  EXPECT_EQ(*booted.tweak->disableActions, NO);
+  booted.device->reportBiometricEvent(1);
+  EXPECT_EQ(*booted.tweak->disableActions, YES);
+  ASSERT_TRUE(booted.device->unlock());
+  EXPECT_EQ(*booted.tweak->disableActions, YES) << "not even an unlock resets it";
+  booted.device->pressLockButton();
+  *booted.tweak->disabled = YES;
+  booted.device->reportBiometricEvent(0);
+  EXPECT_EQ(*booted.tweak->disableActions, YES) << "timed out: events leave it alone";
+  EXPECT_EQ(booted.device->log().count("host", "-[SBDashBoardViewController handleBiometricEvent:] 0"), 3u)
+      << "the host hears every event";
 }
 
 TEST(DashBoard, DisplayOnClosesTheScreenOffWindowAfterHalfASecondAndReArmsAfterThree) {
