@@ -159,6 +159,8 @@ TEST(ScenarioParsing, MistakesNameTheFileAndLine) {
        "test.scenario:2: \"without\" must come before the device boots; line 1 needs the device and boots it"},
       {"boot\nrealtime\n", "test.scenario:2: \"realtime\" must come before the device boots; line 1 boots it"},
       {"boot\nboot\n", "test.scenario:2: the device has already booted"},
+      {"expect display \x9c\n", "test.scenario:1: expected on or off, got \"\xef\xbf\xbd\""},
+      {"frob\xff\n", "test.scenario:1: unknown command \"frob\xef\xbf\xbd\""},
   };
   for (const auto& [text, message] : cases) {
     SCOPED_TRACE(text);

@@ -40,7 +40,11 @@ std::string lowercase(std::string_view text) {
   return lower;
 }
 
-std::string quote(const std::string& text) { return nlohmann::json(text).dump(); }
+// A word as the messages show it: JSON-quoted, and bytes that are no UTF-8 shown as U+FFFD
+// (a scenario is a file of the user's, any bytes at all).
+std::string quote(const std::string& text) {
+  return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
 
 // The words of one line. '#' at the start of a word comments out the rest; "..." is one
 // word, with \" \\ \n \t inside.
