@@ -26,6 +26,12 @@ constexpr std::uint64_t kMaxParsedCost = std::uint64_t{1} << 30;
 // Dates further than this from 2001 (about 31700 years) are refused on writing: libplist
 // formats them through gmtime.
 constexpr double kMaxDateSeconds = 1e12;
+// XML holds a date as its text in whole seconds (the fraction is dropped, as the device
+// does), and libplist writes and reads the years 1 to 9999 only: outside them it writes a
+// text that reads back as another date. Such a date is refused for XML rather than
+// corrupted; binary files keep any date exactly.
+constexpr double kFirstXmlDate = -63113904000.0;  // 0001-01-01T00:00:00Z
+constexpr double kLastXmlDate = 252423993599.0;   // 9999-12-31T23:59:59Z
 
 struct NodeDeleter {
   void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
@@ -186,21 +192,21 @@ bool storableString(std::string_view s) {
   return true;
 }
 
-Node toNode(const Value& value, int depth);
+Node toNode(const Value& value, int depth, Format format);
 
-Node dictionaryNode(const Dictionary& dictionary, int depth) {
+Node dictionaryNode(const Dictionary& dictionary, int depth, Format format) {
   if (depth >= kMaxNesting) return nullptr;
   Node node(plist_new_dict());
   for (const auto& [key, item] : dictionary) {
     if (!storableString(key)) return nullptr;
-    Node child = toNode(item, depth + 1);
+    Node child = toNode(item, depth + 1, format);
     if (!child) return nullptr;
     plist_dict_set_item(node.get(), key.c_str(), child.release());
   }
   return node;
 }
 
-Node toNode(const Value& value, int depth) {
+Node toNode(const Value& value, int depth, Format format) {
   switch (value.kind()) {
     case Kind::Boolean:
       return Node(plist_new_bool(*value.asBoolean() ? 1 : 0));
@@ -221,20 +227,21 @@ Node toNode(const Value& value, int depth) {
     case Kind::Date: {
       const double seconds = value.asDate()->sinceReferenceDate;
       if (!std::isfinite(seconds) || std::fabs(seconds) > kMaxDateSeconds) return nullptr;
+      if (format == Format::Xml && (seconds <= kFirstXmlDate - 1 || seconds >= kLastXmlDate + 1)) return nullptr;
       return dateNode(seconds);
     }
     case Kind::Array: {
       if (depth >= kMaxNesting) return nullptr;
       Node node(plist_new_array());
       for (const Value& item : *value.asArray()) {
-        Node child = toNode(item, depth + 1);
+        Node child = toNode(item, depth + 1, format);
         if (!child) return nullptr;
         plist_array_append_item(node.get(), child.release());
       }
       return node;
     }
     case Kind::Dictionary:
-      return dictionaryNode(*value.asDictionary(), depth);
+      return dictionaryNode(*value.asDictionary(), depth, format);
   }
   return nullptr;
 }
@@ -338,7 +345,7 @@ std::optional<Dictionary> readDictionary(const std::filesystem::path& path) {
 }
 
 std::optional<std::vector<std::uint8_t>> serialize(const Value& value, Format format) {
-  const Node node = toNode(value, 0);
+  const Node node = toNode(value, 0, format);
   if (!node) return std::nullopt;
   return encode(node.get(), format);
 }
@@ -346,7 +353,7 @@ std::optional<std::vector<std::uint8_t>> serialize(const Value& value, Format fo
 bool writeDictionaryAtomically(const Dictionary& dictionary, const std::filesystem::path& path,
                                Format format) {
   // Encode first: a dictionary that cannot be stored must not cost the old file anything.
-  const Node node = dictionaryNode(dictionary, 0);
+  const Node node = dictionaryNode(dictionary, 0, format);
   if (!node) return false;
   const std::optional<std::vector<std::uint8_t>> bytes = encode(node.get(), format);
   if (!bytes) return false;

@@ -179,7 +179,8 @@ std::optional<Value> parse(std::span<const std::uint8_t> bytes);
 std::optional<Dictionary> readDictionary(const std::filesystem::path& path);
 
 // Encodes `value`, or nullopt when it cannot be stored: a string or key that is not valid
-// UTF-8 or holds a NUL, a date that is not finite or lies more than 10^12 s from 2001, nesting
+// UTF-8 or holds a NUL, a date that is not finite or lies more than 10^12 s from 2001 (for
+// XML: outside the years 1 to 9999; XML also drops a date's fraction of a second), nesting
 // deeper than kMaxNesting, or a result larger than kMaxFileSize (it could not be read back).
 std::optional<std::vector<std::uint8_t>> serialize(const Value& value, Format format = Format::Xml);
 

@@ -286,4 +286,22 @@ TEST_F(FailedWrite, WhenAValueCannotBeStored) {
   expectUntouched();
 }
 
+// XML holds the years 1 to 9999; outside them libplist would write a text that reads back
+// as another date, so XML refuses them and binary keeps them.
+TEST_F(FailedWrite, WhenADateLiesOutsideTheYearsXmlHolds) {
+  for (double seconds : {-63145612800.0, -63113904001.0, 252423993600.0}) {
+    EXPECT_FALSE(plist::serialize(Date{seconds}, Format::Xml)) << seconds;
+    EXPECT_FALSE(plist::writeDictionaryAtomically({{"key", Date{seconds}}}, path_)) << seconds;
+    const auto binary = plist::serialize(Date{seconds}, Format::Binary);
+    ASSERT_TRUE(binary) << seconds;
+    EXPECT_EQ(plist::parse(*binary), Value(Date{seconds}));
+  }
+  expectUntouched();
+  for (double seconds : {-63113904000.0, 252423993599.0}) {
+    const auto xml = plist::serialize(Date{seconds}, Format::Xml);
+    ASSERT_TRUE(xml) << seconds;
+    EXPECT_EQ(plist::parse(*xml), Value(Date{seconds})) << "the first and last second XML holds";
+  }
+}
+
 }  // namespace
