@@ -7,7 +7,6 @@
 #include "platform/objc/ClassBuilder.h"
 #include "platform/objc/Singleton.h"
 #include "platform/uikit/gestures/GestureEnvironment.h"
-#include "platform/uikit/gestures/Recognizer.h"
 
 namespace frontboard {
 
@@ -17,7 +16,7 @@ using namespace objc::literals;
 
 // The device has one display; a recognizer meant for another is recorded and refused.
 void attach(id self, SEL sel, id recognizer, bool toMain) {
-  const std::string name = recognizer ? uikit::gestures::nameOf(recognizer) : "nil";
+  const std::string name = uikit::describeRecognizer(recognizer);
   if (!toMain) {
     core::recordHostCall(self, sel, name + " (not the main display: not attached)", {{"attached", false}});
     return;

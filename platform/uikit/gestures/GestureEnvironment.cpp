@@ -22,6 +22,8 @@ bool maySeePresses(long long state) { return state == Possible || state == Began
 
 }  // namespace
 
+std::string describeRecognizer(id recognizer) { return recognizer ? nameOf(recognizer) : "nil"; }
+
 bool GestureEnvironment::attach(id recognizer) {
   if (recognizer == nil || coreOf(recognizer).environment != nullptr) return false;
   coreOf(recognizer).environment = this;

@@ -13,9 +13,14 @@
 #include "platform/hardware/HomeButton.h"
 #include "platform/objc/Ref.h"
 
+#include <string>
 #include <vector>
 
 namespace uikit {
+
+// A recognizer as the log names it: its class and first action,
+// "UILongPressGestureRecognizer(longTapFired:)".
+std::string describeRecognizer(id recognizer);
 
 class GestureEnvironment {
  public:
