@@ -4,24 +4,11 @@
 #include "platform/objc/Encoding.h"
 #include "platform/objc/Message.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace device {
 
 namespace {
-
-// The method `cls` itself defines for `sel`, not one it inherits.
-Method ownMethod(Class cls, SEL sel) {
-  unsigned int count = 0;
-  Method* methods = class_copyMethodList(cls, &count);
-  Method found = nullptr;
-  for (unsigned int i = 0; i < count && found == nullptr; ++i) {
-    if (sel_isEqual(method_getName(methods[i]), sel)) found = methods[i];
-  }
-  std::free(methods);
-  return found;
-}
 
 void recordCall(id self, SEL sel) {
   const std::string cls = objc::nameOf(objc::classOf(self));
@@ -39,7 +26,7 @@ struct Traced {
   static void install(const char* className, const char* types) {
     Class cls = objc::getClass(className);
     if (cls == Nil) return;
-    Method method = ownMethod(cls, sel_registerName(Selector.chars));
+    Method method = objc::ownMethod(cls, sel_registerName(Selector.chars));
     if (method == nullptr || !objc::sameEncoding(method_getTypeEncoding(method), types)) return;
     original = method_setImplementation(method, objc::toImp(&call));
   }

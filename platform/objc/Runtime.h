@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 
 namespace objc {
 
@@ -55,6 +56,18 @@ Fn impAs(IMP imp) {
 template <class Fn>
 IMP toImp(Fn fn) {
   return reinterpret_cast<IMP>(reinterpret_cast<void (*)()>(fn));
+}
+
+// The method `cls` itself defines for `sel`, not one it inherits; null when it has none.
+inline Method ownMethod(Class cls, SEL sel) {
+  unsigned int count = 0;
+  Method* methods = class_copyMethodList(cls, &count);
+  Method found = nullptr;
+  for (unsigned int i = 0; i < count && found == nullptr; ++i) {
+    if (sel_isEqual(method_getName(methods[i]), sel)) found = methods[i];
+  }
+  std::free(methods);
+  return found;
 }
 
 inline id asId(Class cls) { return reinterpret_cast<id>(cls); }

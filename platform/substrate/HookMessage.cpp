@@ -1,30 +1,12 @@
 #include "platform/objc/MethodObserver.h"
 #include "platform/substrate/Substrate.h"
 
-#include <cstdlib>
-
-namespace {
-
-// The method that `cls` itself defines for `sel`, not one it inherits.
-Method ownMethod(Class cls, SEL sel) {
-  unsigned int count = 0;
-  Method* methods = class_copyMethodList(cls, &count);
-  Method found = nullptr;
-  for (unsigned int i = 0; i < count && found == nullptr; ++i) {
-    if (sel_isEqual(method_getName(methods[i]), sel)) found = methods[i];
-  }
-  std::free(methods);
-  return found;
-}
-
-}  // namespace
-
 extern "C" void MSHookMessageEx(Class cls, SEL sel, IMP replacement, IMP* slot) {
   if (cls == Nil) {
     objc::noteMethodChange(objc::MethodChange::NoClass, cls, sel, "");
     return;
   }
-  if (Method own = ownMethod(cls, sel)) {
+  if (Method own = objc::ownMethod(cls, sel)) {
     IMP previous = method_setImplementation(own, replacement);
     if (slot != nullptr) *slot = previous;
     objc::noteMethodChange(objc::MethodChange::Hooked, cls, sel, method_getTypeEncoding(own));

@@ -135,28 +135,12 @@ class Line {
     return *value;
   }
 
-  // "2.5", "2.5s", "500ms", "3m", "1h", or a number and a unit as two words.
+  // "2.5", "2.5s", "500ms", "3m", "1h", or a number and a unit as two words, to the end
+  // of the line.
   double duration(std::size_t from, const char* what) const {
     if (from >= size() || size() - from > 2) fail(usage());
-    std::string text = word(from);
-    std::string unit;
-    if (size() - from == 2) {
-      unit = word(from + 1);
-    } else {
-      const auto split = text.find_first_not_of("0123456789.+-eE");
-      if (split != std::string::npos && split > 0) {
-        unit = text.substr(split);
-        text.resize(split);
-      }
-    }
-    static const std::map<std::string, double, std::less<>> units = {
-        {"", 1}, {"s", 1}, {"sec", 1}, {"ms", 0.001}, {"m", 60}, {"min", 60}, {"h", 3600}};
-    const auto scale = units.find(unit);
-    auto value = parseNumber(text);
-    if (!value) fail("bad " + std::string(what) + " " + quote(word(from)) + ": expected a number of seconds");
-    if (scale == units.end()) fail("unknown unit " + quote(unit) + " (use s, ms, m or h)");
-    if (*value < 0) fail(std::string(what) + " cannot be negative");
-    return *value * scale->second;
+    if (size() - from == 2) return seconds(word(from), word(from + 1), from, what);
+    return durationWord(from, what);
   }
 
   // One word: "0.2", "0.2s", "200ms".
@@ -168,14 +152,7 @@ class Line {
       unit = text.substr(split);
       text.resize(split);
     }
-    static const std::map<std::string, double, std::less<>> units = {
-        {"", 1}, {"s", 1}, {"sec", 1}, {"ms", 0.001}, {"m", 60}, {"min", 60}, {"h", 3600}};
-    const auto scale = units.find(unit);
-    auto value = parseNumber(text);
-    if (!value || tokens_[i].quoted) fail("bad " + std::string(what) + " " + quote(word(i)) + ": expected a number of seconds");
-    if (scale == units.end()) fail("unknown unit " + quote(unit) + " (use s, ms, m or h)");
-    if (*value < 0) fail(std::string(what) + " cannot be negative");
-    return *value * scale->second;
+    return seconds(text, unit, i, what);
   }
 
   bool onOff(std::size_t i) const {
@@ -205,6 +182,18 @@ class Line {
   }
 
  private:
+  // `number` `unit` in seconds; word `i` is the one the message names.
+  double seconds(const std::string& number, const std::string& unit, std::size_t i, const char* what) const {
+    static const std::map<std::string, double, std::less<>> units = {
+        {"", 1}, {"s", 1}, {"sec", 1}, {"ms", 0.001}, {"m", 60}, {"min", 60}, {"h", 3600}};
+    const auto scale = units.find(unit);
+    auto value = parseNumber(number);
+    if (!value || tokens_[i].quoted) fail("bad " + std::string(what) + " " + quote(word(i)) + ": expected a number of seconds");
+    if (scale == units.end()) fail("unknown unit " + quote(unit) + " (use s, ms, m or h)");
+    if (*value < 0) fail(std::string(what) + " cannot be negative");
+    return *value * scale->second;
+  }
+
   const std::string& file_;
   std::size_t number_;
   std::vector<Token> tokens_;
