@@ -29,6 +29,26 @@ RGBA8 pixelAt(CGImageRef image, std::size_t x, std::size_t y) {
   return RGBA8{straight(argb >> 16 & 0xff), straight(argb >> 8 & 0xff), straight(argb & 0xff), a};
 }
 
+void fillThroughMask(CGContextRef c, CGRect rect, CGImageRef mask) {
+  if (!detail::drawable(c) || mask == nullptr || !std::isfinite(rect.origin.x) || !std::isfinite(rect.origin.y) ||
+      !std::isfinite(rect.size.width) || !std::isfinite(rect.size.height) || rect.size.width == 0 ||
+      rect.size.height == 0) {
+    return;
+  }
+  const CGContext::State& state = c->state();
+  cairo_t* cr = c->cr;
+  cairo_save(cr);
+  cairo_set_source_rgba(cr, state.fill[0], state.fill[1], state.fill[2], state.fill[3] * state.alpha);
+  cairo_translate(cr, rect.origin.x, rect.origin.y);
+  cairo_scale(cr, rect.size.width / static_cast<double>(CGImageGetWidth(mask)),
+              rect.size.height / static_cast<double>(CGImageGetHeight(mask)));
+  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(mask->surface);
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+  cairo_mask(cr, pattern);
+  cairo_pattern_destroy(pattern);
+  cairo_restore(cr);
+}
+
 }  // namespace coregraphics
 
 extern "C" {

@@ -19,8 +19,6 @@ std::size_t CGImageGetHeight(CGImageRef image);
 // Draws the whole image scaled into `rect`, upright in the device's y-down contexts,
 // smoothed when scaled.
 void CGContextDrawImage(CGContextRef c, CGRect rect, CGImageRef image);
-// Limits drawing to where `mask`, scaled into `rect`, is opaque: its alpha is the coverage.
-void CGContextClipToMask(CGContextRef c, CGRect rect, CGImageRef mask);
 }
 
 namespace coregraphics {
@@ -33,5 +31,9 @@ struct RGBA8 {
 
 // The pixel at column x, row y (row 0 on top); transparent outside the image.
 RGBA8 pixelAt(CGImageRef image, std::size_t x, std::size_t y);
+
+// Fills `rect` with the context's fill colour where `mask`, scaled into `rect`, is
+// opaque: the mask's alpha is the coverage. How a template image is tinted.
+void fillThroughMask(CGContextRef c, CGRect rect, CGImageRef mask);
 
 }  // namespace coregraphics

@@ -145,6 +145,27 @@ Value interpolate(const Value& from, const Value& to, double t) {
       from);
 }
 
+bool sameValue(const Value& a, const Value& b) {
+  if (a.index() != b.index()) return false;
+  return std::visit(
+      [&b](const auto& x) {
+        using T = std::decay_t<decltype(x)>;
+        const T& y = std::get<T>(b);
+        if constexpr (std::is_same_v<T, double> || std::is_same_v<T, Color>) {
+          return x == y;
+        } else if constexpr (std::is_same_v<T, CGPoint>) {
+          return CGPointEqualToPoint(x, y);
+        } else if constexpr (std::is_same_v<T, CGSize>) {
+          return CGSizeEqualToSize(x, y);
+        } else if constexpr (std::is_same_v<T, CGRect>) {
+          return CGRectEqualToRect(x, y);
+        } else {
+          return CGAffineTransformEqualToTransform(x, y);
+        }
+      },
+      a);
+}
+
 Value accumulate(const Value& value, const Value& from, const Value& to, double times) {
   if (!std::holds_alternative<double>(value) || !std::holds_alternative<double>(from) ||
       !std::holds_alternative<double>(to)) {

@@ -38,6 +38,8 @@ const KeyPath* findKeyPath(std::string_view keyPath);
 // Between `from` (0) and `to` (1); colours premultiplied on the way, so that a fade from
 // clear shows the target's hue throughout. Values of different kinds give `to`.
 Value interpolate(const Value& from, const Value& to, double progress);
+// Same kind and same components.
+bool sameValue(const Value& a, const Value& b);
 // `value` plus `times` the step from `from` to `to`: a cumulative animation's later
 // repeats. Only numbers accumulate; other kinds answer `value`.
 Value accumulate(const Value& value, const Value& from, const Value& to, double times);

@@ -5,5 +5,13 @@
 namespace uikit::detail {
 
 void registerUIApplication();
+void registerUIScreen();
+void registerUIColor();
+void registerUIImage();
+void registerUIView();
+void registerUIViewAnimation();
+void registerUIImageView();
+void registerUIWindow();
+void registerUIViewController();
 
 }  // namespace uikit::detail
