@@ -26,8 +26,13 @@ Class superclassNamed(const char* name) {
 
 ClassBuilder::ClassBuilder(const char* name, Class superclass) : name_(name) {
   rootClass();
+  // The runtime looks the new name up while allocating; defining a class is not a library
+  // looking for one, so the unknown-class handler is not told.
+  objc_get_unknown_class_handler handler = objc_setGetUnknownClassHandler(nullptr);
   class_ = objc_allocateClassPair(superclass, name, 0);
-  if (class_ == Nil || getClass(name) != Nil) fatal("cannot define class %s: the name is taken", name);
+  const bool taken = class_ == Nil || getClass(name) != Nil;
+  objc_setGetUnknownClassHandler(handler);
+  if (taken) fatal("cannot define class %s: the name is taken", name);
 }
 
 ClassBuilder::ClassBuilder(const char* name, const char* superclassName)
@@ -47,8 +52,11 @@ ClassBuilder& ClassBuilder::strongIvar(const char* name) {
 }
 
 Class ClassBuilder::build() {
+  objc_get_unknown_class_handler handler = objc_setGetUnknownClassHandler(nullptr);
   objc_registerClassPair(class_);
-  if (getClass(name_.c_str()) != class_) fatal("class %s did not register", name_.c_str());
+  const bool registered = getClass(name_.c_str()) == class_;
+  objc_setGetUnknownClassHandler(handler);
+  if (!registered) fatal("class %s did not register", name_.c_str());
 
   std::vector<detail::InstancePart> parts;
   for (std::size_t i = 0; i < pendingStates_.size(); ++i) {
