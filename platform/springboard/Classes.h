@@ -21,6 +21,13 @@ void registerSBHomeHardwareButton();
 void registerSBReachabilityManager();
 void registerSBReachabilityWindow();
 void registerSBReachabilitySettings();
+void registerSBRootFolderController();
+void registerSBCoverSheetWindow();
+
+// SpringBoard's windows: the home screen and the lock screen. After the classes exist.
+void makeScreens();
+// The view -[SBRootFolderController rootFolderView] answers.
+void setRootFolderView(id view);
 
 // The shared instance of the named host class, or nil when the device has no such class.
 id shared(const char* className);
