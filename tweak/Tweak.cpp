@@ -15,7 +15,8 @@
 #include "tweak/motion/SBLockScreenManager.h"
 #include "tweak/motion/SBUIBiometricResource.h"
 #include "tweak/repair/Repair.h"
-#include "tweak/styling/ControlCenter.h"
+#include "tweak/styling/CCUIModularControlCenterOverlayViewController.h"
+#include "tweak/styling/CCUIToggleViewController.h"
 
 #include <initializer_list>
 

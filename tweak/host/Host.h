@@ -47,4 +47,16 @@ void postNotification(id name);
 // readable dictionary there.
 id readSettingsFile();
 
+Class UIView();
+Class UIColor();
+
+// The styling file "/var/mobile/Library/Preferences/com.brel.corvel.plist" in a fresh
+// mutable dictionary (autoreleased), empty when the file is not there.
+id readStylingFile();
+// A flag of a dictionary: set only when the key is there and its value's boolValue is
+// YES; a value without boolValue reads as not set.
+bool flagIn(id dictionary, id key);
+// [UIView animateWithDuration:animations:completion:] with a completion that does nothing.
+void animate(double seconds, std::function<void()> changes);
+
 }  // namespace host
