@@ -9,11 +9,11 @@
 #include <cmath>
 
 struct CGAffineTransform {
-  CGFloat a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
+  CGFloat a, b, c, d, tx, ty;
   static constexpr const char* objcEncoding = "{CGAffineTransform=dddddd}";
 };
 
-inline constexpr CGAffineTransform CGAffineTransformIdentity{};
+inline constexpr CGAffineTransform CGAffineTransformIdentity{1, 0, 0, 1, 0, 0};
 
 inline CGAffineTransform CGAffineTransformMake(CGFloat a, CGFloat b, CGFloat c, CGFloat d, CGFloat tx, CGFloat ty) {
   return CGAffineTransform{a, b, c, d, tx, ty};

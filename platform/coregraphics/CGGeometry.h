@@ -1,7 +1,7 @@
 #pragma once
 // CoreGraphics' geometry, as a library compiles against it: points, sizes and rectangles
 // in points (CGFloat is a double), with the constructors and accessors of the device's
-// CGGeometry. Plain values; nothing here can fail. A rectangle with a negative size is
+// CGGeometry. Plain C structs, as C functions return them: `CGRect r{}` is all zeros. Plain values; nothing here can fail. A rectangle with a negative size is
 // taken as the rectangle it spans, as the accessors of the device do.
 
 #include <algorithm>
@@ -10,12 +10,12 @@
 using CGFloat = double;
 
 struct CGPoint {
-  CGFloat x = 0, y = 0;
+  CGFloat x, y;
   static constexpr const char* objcEncoding = "{CGPoint=dd}";
 };
 
 struct CGSize {
-  CGFloat width = 0, height = 0;
+  CGFloat width, height;
   static constexpr const char* objcEncoding = "{CGSize=dd}";
 };
 
@@ -25,9 +25,9 @@ struct CGRect {
   static constexpr const char* objcEncoding = "{CGRect={CGPoint=dd}{CGSize=dd}}";
 };
 
-inline constexpr CGPoint CGPointZero{};
-inline constexpr CGSize CGSizeZero{};
-inline constexpr CGRect CGRectZero{};
+inline constexpr CGPoint CGPointZero{0, 0};
+inline constexpr CGSize CGSizeZero{0, 0};
+inline constexpr CGRect CGRectZero{{0, 0}, {0, 0}};
 
 inline CGPoint CGPointMake(CGFloat x, CGFloat y) { return CGPoint{x, y}; }
 inline CGSize CGSizeMake(CGFloat width, CGFloat height) { return CGSize{width, height}; }

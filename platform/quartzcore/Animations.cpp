@@ -58,6 +58,7 @@ void start(id layer, Running running) {
 double Timing::at(double x) const {
   if (x <= 0) return 0;
   if (x >= 1) return 1;
+  if (x1 == y1 && x2 == y2) return x;  // the straight line
   // The curve's parameter for x, by bisection (x grows with the parameter), then its y.
   auto coordinate = [](double t, double p1, double p2) {
     const double u = 1 - t;
