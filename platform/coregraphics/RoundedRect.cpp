@@ -18,9 +18,7 @@ constexpr CGFloat kExtent = 1.528;
 constexpr CGFloat kControl = 0.84;
 
 void continuousPath(CGContextRef c, CGFloat left, CGFloat top, CGFloat right, CGFloat bottom, CGFloat radius) {
-  // Half the shorter side bounds how far a corner may reach along an edge.
-  const CGFloat half = std::min(right - left, bottom - top) / 2;
-  const CGFloat reach = std::min(kExtent * radius, half);
+  const CGFloat reach = kExtent * radius;
   const CGFloat control = reach * (1 - kControl);
   CGContextMoveToPoint(c, left + reach, top);
   CGContextAddLineToPoint(c, right - reach, top);
@@ -53,8 +51,11 @@ void addRoundedRect(CGContextRef c, CGRect rect, CGFloat radius, bool continuous
     CGContextAddRect(c, rect);
     return;
   }
-  radius = std::min(radius, std::min(right - left, bottom - top) / 2);
-  if (continuous) {
+  const CGFloat half = std::min(right - left, bottom - top) / 2;
+  radius = std::min(radius, half);
+  // A continuous corner that would not fit along the edges becomes the circular one, as
+  // the device's round buttons are circles.
+  if (continuous && kExtent * radius <= half) {
     continuousPath(c, left, top, right, bottom, radius);
   } else {
     circularPath(c, left, top, right, bottom, radius);

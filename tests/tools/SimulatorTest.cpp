@@ -223,6 +223,55 @@ TEST_F(Simulator, RealtimeFollowsTheWallClock) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
 }
 
+// ---- Control Center ---------------------------------------------------------------------
+
+// Needs the module bundle and the tweak's styling: the shipped scenario of the docs' pictures.
+TEST_F(Simulator, TheControlCenterScenarioMakesItsPicturesAndEveryExpectationHolds) {
+  std::filesystem::create_directories(directory_ / "scenarios");
+  std::filesystem::create_directories(directory_ / "images");
+  const auto scenario = directory_ / "scenarios" / "control-center.scenario";
+  std::filesystem::copy_file(TESSARO_CONTROL_CENTER_SCENARIO_FILE, scenario);
+  const Result result = run({scenario.string(), "--quiet"});
+  ASSERT_EQ(result.status, 0) << result.err << result.out;
+  int pictures = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(directory_ / "images")) {
+    EXPECT_EQ(slurp(entry.path()).substr(1, 3), "PNG") << entry.path();
+    ++pictures;
+  }
+  EXPECT_EQ(pictures, 9);
+  EXPECT_NE(result.out.find("toggle                 com.brel.control-center.tessaromodule tapped: on"), std::string::npos);
+}
+
+TEST_F(Simulator, ATapOnAClosedControlCenterIsRefusedWithANote) {
+  const auto scenario = write("closed.scenario", "tap toggle tessaro\nexpect toggle tessaro unselected\nexpect count toggle == 0\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("tap refused: Control Center is not open"), std::string::npos);
+}
+
+TEST_F(Simulator, AToggleLookBeforeItsViewLoadedFailsTheExpectation) {
+  const auto scenario = write("early.scenario", "expect toggle tessaro radius 19\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, scenario.string() + ":1: expected toggle tessaro radius 19, got a toggle whose view has not loaded: open Control Center first\n");
+}
+
+TEST_F(Simulator, ASnapshotThatCannotBeWrittenIsBadInputNamingTheLine) {
+  const auto scenario = write("unwritable.scenario", "boot\nsnapshot no/such/folder/screen.png\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err.rfind(scenario.string() + ":2: cannot write the snapshot ", 0), 0u) << result.err;
+}
+
+TEST_F(Simulator, AStyleLineAfterBootRewritesTheStylingFile) {
+  const auto scenario = write("style.scenario",
+                              "style isEnabled YES\nboot\nstyle isColoredTogglesEnabled YES\nset isEnabled YES\n"
+                              "open control-center\nexpect toggle tessaro background \"#D78449\"\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 0) << result.err << result.out;
+  EXPECT_NE(result.out.find("styling file: isEnabled YES"), std::string::npos);
+}
+
 // ---- Replays ----------------------------------------------------------------------------
 
 TEST_F(Simulator, EveryRecordedMotionReplaysToItsLastReading) {

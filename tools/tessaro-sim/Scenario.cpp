@@ -11,6 +11,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace sim {
 
@@ -209,6 +210,10 @@ Command parseExpectToggle(Line& line) {
   command::ExpectToggle expect;
   expect.identifier = toggle(line, 2);
   const std::string what = line.word(3);
+  static const std::set<std::string> known = {"selected", "unselected", "background", "radius", "scale"};
+  if (!known.contains(what)) {
+    line.fail("unknown toggle expectation " + quote(what) + " (selected, unselected, background, radius, scale)");
+  }
   if (what == "selected" || what == "unselected") {
     if (line.size() != 4) line.fail(line.usage());
     expect.what = command::ExpectToggle::Selected;
@@ -218,17 +223,14 @@ Command parseExpectToggle(Line& line) {
   if (line.size() != 5) line.fail(line.usage());
   if (what == "background") {
     auto color = colorNamed(line.word(4));
-    if (!color) line.fail("bad colour " + quote(line.word(4)) + ": expected clear or #RRGGBB, optionally :ALPHA (0 to 1)");
+    if (!color) line.fail("bad colour " + quote(line.word(4)) + ": expected clear, or RRGGBB or \"#RRGGBB\" with an optional :ALPHA (0 to 1)");
     expect.what = command::ExpectToggle::Background;
     expect.color = *color;
     return expect;
   }
-  if (what == "radius" || what == "scale") {
-    expect.what = what == "radius" ? command::ExpectToggle::Radius : command::ExpectToggle::Scale;
-    expect.number = line.number(4, what.c_str());
-    return expect;
-  }
-  line.fail("unknown toggle expectation " + quote(what) + " (selected, unselected, background, radius, scale)");
+  expect.what = what == "radius" ? command::ExpectToggle::Radius : command::ExpectToggle::Scale;
+  expect.number = line.number(4, what.c_str());
+  return expect;
 }
 
 Command parseExpect(Line& line) {

@@ -57,8 +57,7 @@ std::vector<std::string> toggleNames() {
 std::optional<quartzcore::Color> colorNamed(const std::string& given) {
   if (given == "clear") return quartzcore::Color{};
   std::string_view text = given;
-  if (text.empty() || text.front() != '#') return std::nullopt;
-  text.remove_prefix(1);
+  if (!text.empty() && text.front() == '#') text.remove_prefix(1);
   double alpha = 1;
   if (const auto colon = text.find(':'); colon != std::string_view::npos) {
     const std::string_view part = text.substr(colon + 1);

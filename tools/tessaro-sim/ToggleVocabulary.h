@@ -20,7 +20,9 @@ std::optional<std::string> toggleNamed(const std::string& name);
 std::vector<std::string> toggleNames();
 std::string shortName(const std::string& identifier);
 
-// "clear", or "#RRGGBB" with an optional ":ALPHA" (0 to 1); none for anything else.
+// "clear", or "#RRGGBB" (the number sign may be left out, as a scenario must unless it
+// quotes the word: '#' starts a comment) with an optional ":ALPHA" (0 to 1); none for
+// anything else.
 std::optional<quartzcore::Color> colorNamed(const std::string& text);
 // As a scenario writes it: "clear", "#D78449", "#D78449:0.50".
 std::string describeColor(const quartzcore::Color& color);
