@@ -38,6 +38,10 @@ struct CGImage {
 
 namespace coregraphics::detail {
 
+// A new transparent ARGB32 surface, its memory reused from dropped surfaces of the same
+// size where there is one; a surface in error when the memory cannot be had.
+cairo_surface_t* newSurface(int width, int height);
+
 // A new image owning `surface` (ARGB32, finished drawing).
 CGImageRef adoptSurface(cairo_surface_t* surface);
 // True when the context may draw now.
