@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,26 @@ TEST(TessaroModuleClass, IsLoadedFromItsBundleOnTheDevicesDiskWithItsIdentifier)
   id bundleObject = send<id(Class)>(objc::getClass("NSBundle"), "bundleForClass:"_sel, objc::classOf(booted.module));
   EXPECT_EQ(foundation::stringOf(send<id()>(bundleObject, "bundlePath"_sel)),
             std::string(controlcenter::kModuleBundles) + "/TessaroModule.bundle");
+}
+
+std::string shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+  pclose(pipe);
+  return out;
+}
+
+TEST(TessaroModuleClass, TheExecutableExportsNothingAndLinksNoOtherDeliverable) {
+  const std::string executable = device::Device::builtModuleBundle().string() + "/TessaroModule";
+  EXPECT_EQ(shell("nm -D --defined-only '" + executable + "'"), "") << "the class is defined with the runtime at load";
+  const std::string needed = shell("readelf -d '" + executable + "' | grep NEEDED");
+  EXPECT_NE(needed.find("libplatform_uikit"), std::string::npos) << needed;
+  EXPECT_EQ(needed.find("Tessaro"), std::string::npos) << needed;
+  EXPECT_EQ(needed.find("platform_device"), std::string::npos) << needed;
+  EXPECT_EQ(needed.find("platform_controlcenter"), std::string::npos) << "the host's class is found by name: " << needed;
 }
 
 TEST(TessaroModuleState, StartsOffAndNamesItselfWhateverTheSettingsSay) {

@@ -242,6 +242,38 @@ TEST_F(Simulator, TheControlCenterScenarioMakesItsPicturesAndEveryExpectationHol
   EXPECT_NE(result.out.find("toggle                 com.brel.control-center.tessaromodule tapped: on"), std::string::npos);
 }
 
+// The width and height of a PNG from its header.
+std::pair<int, int> pictureSize(const std::filesystem::path& file) {
+  const std::string bytes = slurp(file);
+  if (bytes.size() < 24) return {0, 0};
+  auto number = [&bytes](std::size_t at) {
+    return (static_cast<unsigned char>(bytes[at]) << 24) | (static_cast<unsigned char>(bytes[at + 1]) << 16) |
+           (static_cast<unsigned char>(bytes[at + 2]) << 8) | static_cast<unsigned char>(bytes[at + 3]);
+  };
+  return {number(16), number(20)};
+}
+
+TEST_F(Simulator, TheLargerPhonesScreenIsPicturedAtThreeTimes) {
+  const auto scenario = write("big.scenario", "screen 5.5\nboot\nsnapshot big.png\npress lock\nsnapshot dark.png\n");
+  ASSERT_EQ(run({scenario.string()}).status, 0);
+  EXPECT_EQ(pictureSize(directory_ / "big.png"), std::make_pair(1242, 2208));
+  EXPECT_NE(slurp(directory_ / "big.png"), slurp(directory_ / "dark.png"));
+}
+
+TEST_F(Simulator, TheSameSeedGivesTheSameRandomColoursAndAnotherSeedOthers) {
+  auto pictureWithSeed = [this](int seed) {
+    const auto scenario = write("random.scenario", "seed " + std::to_string(seed) +
+                                                       "\nstyle isEnabled YES\nstyle isColoredTogglesEnabled YES\n"
+                                                       "style isRandomColorEnabled YES\nopen control-center\n"
+                                                       "snapshot toggle tessaro random.png\n");
+    EXPECT_EQ(run({scenario.string()}).status, 0);
+    return slurp(directory_ / "random.png");
+  };
+  const std::string first = pictureWithSeed(5);
+  EXPECT_EQ(pictureWithSeed(5), first);
+  EXPECT_NE(pictureWithSeed(6), first);
+}
+
 TEST_F(Simulator, ATapOnAClosedControlCenterIsRefusedWithANote) {
   const auto scenario = write("closed.scenario", "tap toggle tessaro\nexpect toggle tessaro unselected\nexpect count toggle == 0\n");
   const Result result = run({scenario.string()});

@@ -93,6 +93,18 @@ TEST_F(Layers, AChangeWithoutAnimationOrALaterAnimationUnderTheKeyCutsTheRunning
   EXPECT_EQ(stopped, (std::vector<bool>{false, false, true}));
 }
 
+TEST_F(Layers, ViewAnimationsEaseInAndOut) {
+  id l = layer();
+  quartzcore::animate(l, "opacity", 0.0, 1.0, 1, "fade", nullptr);
+  run(0.25);
+  const double early = opacity(l);
+  run(0.5);
+  const double late = opacity(l);
+  EXPECT_LT(early, 0.25) << "slow at the start";
+  EXPECT_GT(late, 0.75) << "slow at the end";
+  EXPECT_NEAR(early + late, 1.0, 1e-9) << "the curve is symmetric";
+}
+
 TEST_F(Layers, TakingALayerOutOfItsTreeCutsItsAnimationsAndThoseBelowShort) {
   id parent = layer(), child = layer(), grandchild = layer();
   send<void(id)>(parent, "addSublayer:"_sel, child);

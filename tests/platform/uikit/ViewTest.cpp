@@ -150,6 +150,41 @@ TEST_F(UIKit, ImageContextsUseTheScreensScaleForZeroAndRefuseSizesOfNoArea) {
   EXPECT_EQ(core::eventLog().count("graphics"), 1u);
 }
 
+TEST_F(UIKit, AViewControllerLoadsItsViewOnceOnFirstUse) {
+  id controller = objc::autorelease(send<id()>(objc::getClass("UIViewController"), "new"_sel));
+  EXPECT_FALSE(send<BOOL()>(controller, "isViewLoaded"_sel));
+  id first = send<id()>(controller, "view"_sel);
+  EXPECT_TRUE(send<BOOL()>(controller, "isViewLoaded"_sel));
+  EXPECT_EQ(send<id()>(controller, "view"_sel), first);
+  EXPECT_TRUE(CGRectEqualToRect(send<CGRect()>(first, "frame"_sel), CGRectMake(0, 0, 375, 667))) << "the screen's size";
+}
+
+TEST_F(UIKit, ATemplateImageShowsItsShapeInTheTintColour) {
+  UIGraphicsBeginImageContextWithOptions(CGSizeMake(2, 2), NO, 1);
+  CGContextSetRGBFillColor(UIGraphicsGetCurrentContext(), 1, 1, 1, 1);
+  CGContextFillRect(UIGraphicsGetCurrentContext(), CGRectMake(0, 0, 1, 2));
+  id shape = send<id(long long)>(UIGraphicsGetImageFromCurrentImageContext(), "imageWithRenderingMode:"_sel, 2);
+  UIGraphicsEndImageContext();
+  id imageView = objc::autorelease(send<id(id)>(send<id()>(objc::getClass("UIImageView"), "alloc"_sel), "initWithImage:"_sel, shape));
+  auto shown = [imageView](std::size_t x) {
+    CGContextRef context = coregraphics::createBitmapContext(2, 2);
+    quartzcore::render(send<id()>(imageView, "layer"_sel), context);
+    CGImageRef image = CGBitmapContextCreateImage(context);
+    const coregraphics::RGBA8 pixel = coregraphics::pixelAt(image, x, 0);
+    CGImageRelease(image);
+    CGContextRelease(context);
+    return pixel;
+  };
+  EXPECT_EQ(shown(0), (coregraphics::RGBA8{0, 122, 255, 255})) << "the device's blue without a tint";
+  EXPECT_EQ(shown(1).a, 0);
+  send<void(id)>(imageView, "setTintColor:"_sel,
+                 send<id(double, double, double, double)>(objc::getClass("UIColor"), "colorWithRed:green:blue:alpha:"_sel, 1.0,
+                                                          0.0, 0.0, 1.0));
+  EXPECT_EQ(shown(0), (coregraphics::RGBA8{255, 0, 0, 255}));
+  id empty = objc::autorelease(send<id(id)>(send<id()>(objc::getClass("UIImageView"), "alloc"_sel), "initWithImage:"_sel, nil));
+  EXPECT_TRUE(CGRectEqualToRect(send<CGRect()>(empty, "frame"_sel), CGRectZero)) << "no image: no size";
+}
+
 TEST_F(UIKit, ColoursFromHueAndTheirEquality) {
   auto hsb = [](double h, double s, double b) {
     return send<id(double, double, double, double)>(objc::getClass("UIColor"), "colorWithHue:saturation:brightness:alpha:"_sel,
