@@ -95,6 +95,11 @@ bool flagIn(id dictionary, id key) {
   return objc::respondsTo(value, "boolValue"_sel) && send<BOOL()>(value, "boolValue"_sel);
 }
 
+float floatIn(id dictionary, id key) {
+  id value = send<id(id)>(dictionary, "objectForKey:"_sel, key);
+  return objc::respondsTo(value, "floatValue"_sel) ? send<float()>(value, "floatValue"_sel) : 0.0f;
+}
+
 void animate(double seconds, std::function<void()> changes) {
   objc::Ref block = objc::makeBlock<void()>(std::move(changes));
   objc::Ref completion = objc::makeBlock<void(BOOL)>([](BOOL) {});

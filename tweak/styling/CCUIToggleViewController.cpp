@@ -71,8 +71,8 @@ void refreshState(id self, SEL _cmd) {
     objc::Ref controller{self};
     objc::Ref file{stylingFile};
     host::animate(0.2, [controller, file] {
-      const float x = send<float()>(send<id(id)>(file, "objectForKey:"_sel, "scaleToggle"_ns), "floatValue"_sel);
-      const float y = send<float()>(send<id(id)>(file, "objectForKey:"_sel, "scaleToggle"_ns), "floatValue"_sel);
+      const float x = host::floatIn(file, "scaleToggle"_ns);
+      const float y = host::floatIn(file, "scaleToggle"_ns);
       send<void(CGAffineTransform)>(send<id()>(controller, "view"_sel), "setTransform:"_sel, CGAffineTransformMakeScale(x, y));
     });
   }

@@ -140,6 +140,16 @@ TEST(Styling, TheToggleScalesToItsFactorOverAFifthOfASecondAndStaysWhenScalingIs
   EXPECT_EQ(transform(kTessaro).a, factor);
 }
 
+TEST(Styling, StylingValuesOfTheWrongKindReadAsMissingInsteadOfStoppingSpringBoard) {
+  auto booted = boot({{"isEnabled", true}, {"isColoredTogglesEnabled", plist::Array{plist::Value(true)}},
+                      {"isScaleToggleEnabled", true}, {"scaleToggle", plist::Dictionary{{"x", 0.5}}}},
+                     plist::Dictionary{{"bgTessaroColor", 7}});
+  ASSERT_TRUE(booted.device->openControlCenter());
+  booted.device->runFor(1);
+  EXPECT_FALSE(highlightHidden(kTessaro)) << "not coloured";
+  EXPECT_EQ(transform(kTessaro).a, 0.0) << "a factor that is no number is 0, as a missing one";
+}
+
 TEST(Styling, TheStateIsSetFromTheMasterSwitchBeforeTheOverlaysOwnPresentation) {
   auto booted = boot({}, plist::Dictionary{{"isEnabled", true}});
   std::vector<std::string> order;
