@@ -96,7 +96,7 @@ void lockScreen() {
   send<void(id)>(wallpaper, "addSubview:"_sel, image);
   objc::release(image);
   // Where the time would be, and the notice to press home.
-  add(wallpaper, "UIView", CGRectMake(screen.width / 2 - 90, 90, 180, 64), rgb(1, 1, 1, 0.9), 12);
+  add(wallpaper, "UIView", CGRectMake(screen.width / 2 - 90, 90, 180, 64), rgb(1, 1, 1, 0.16), 12);
   add(wallpaper, "UIView", CGRectMake(screen.width / 2 - 60, screen.height - 40, 120, 6), rgb(1, 1, 1, 0.7), 3);
 }
 
