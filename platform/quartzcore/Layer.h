@@ -105,4 +105,14 @@ struct AnimationParameters {
 };
 const AnimationParameters* parametersOf(id animation);
 
+// What a CAAnimation object holds: its parameters, and the objects they point at.
+struct AnimationState {
+  AnimationParameters parameters;
+  objc::Ref from, to, timing;
+};
+AnimationState& animationOf(id animation);
+
+void registerCAPropertyAnimation();
+void registerCABasicAnimation();
+
 }  // namespace quartzcore

@@ -10,6 +10,8 @@ void registerClasses() {
     foundation::registerClasses();
     registerCAMediaTimingFunction();
     registerCAAnimation();
+    registerCAPropertyAnimation();
+    registerCABasicAnimation();
     registerCALayer();
     return true;
   }();
