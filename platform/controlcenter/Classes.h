@@ -2,6 +2,7 @@
 // Internal: Control Center's classes, one file each, and what they share.
 
 #include "platform/controlcenter/ControlCenter.h"
+#include "platform/coregraphics/CGContext.h"
 #include "platform/objc/Ref.h"
 
 namespace controlcenter::detail {
@@ -11,7 +12,8 @@ void registerCCUIToggleModule();
 void registerCCUIButtonModuleView(const Options& options);
 void registerCCUIToggleViewController();
 void registerCCUIModularControlCenterOverlayViewController();
-void registerHostModules();
+void registerCCUIDoNotDisturbModule();
+void registerCCUIOrientationLockModule();
 
 // The host's own toggles, made at start, by identifier and class name.
 struct HostModule {
@@ -19,6 +21,9 @@ struct HostModule {
   const char* className;
 };
 const std::vector<HostModule>& hostModules();
+// A 32 x 32 point template glyph at the screen's scale, drawn in white by `draw`.
+id drawGlyph(void (*draw)(CGContextRef));
+id opaqueColor(double red, double green, double blue);
 
 // A new module of `cls` with a context for `identifier`, owned by the caller.
 id makeModule(Class cls, const std::string& identifier);

@@ -69,7 +69,8 @@ void registerClasses(const Options& options) {
     detail::registerCCUIButtonModuleView(options);
     detail::registerCCUIToggleViewController();
     detail::registerCCUIModularControlCenterOverlayViewController();
-    detail::registerHostModules();
+    detail::registerCCUIDoNotDisturbModule();
+    detail::registerCCUIOrientationLockModule();
     return true;
   }();
   (void)registered;
