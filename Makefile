@@ -6,7 +6,7 @@ JOBS      ?= $(shell nproc)
 CMAKE_ARGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_SANITIZE=$(SANITIZE) \
              $(if $(CXX_COMPILER),-DCMAKE_CXX_COMPILER=$(CXX_COMPILER),)
 
-.PHONY: run test build deps bench clean
+.PHONY: run test build deps bench pictures clean
 
 run: build
 	$(BUILD)/tools/tessaro-sim
@@ -18,6 +18,13 @@ bench: build
 	$(BUILD)/bench/objc-bench
 	$(BUILD)/bench/motion-bench
 	$(BUILD)/bench/homebutton-bench
+	$(BUILD)/bench/snapshot-bench
+	$(BUILD)/bench/snapshot-bench --screen=5.5
+	$(BUILD)/bench/module-bench
+
+# The pictures of docs/SCENARIOS.md, made again by their scenario.
+pictures: build
+	$(BUILD)/tools/tessaro-sim docs/scenarios/control-center.scenario --quiet
 
 build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_ARGS) >/dev/null

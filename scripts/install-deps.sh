@@ -8,6 +8,7 @@ packages=(
   libobjc-12-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libplist-dev libcli11-dev nlohmann-json3-dev
+  libcairo2-dev
   binutils pkg-config
 )
 

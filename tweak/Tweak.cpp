@@ -17,7 +17,8 @@
 #include "tweak/motion/SBBacklightController.h"
 #include "tweak/motion/SBLockScreenManager.h"
 #include "tweak/repair/Repair.h"
-#include "tweak/styling/ControlCenter.h"
+#include "tweak/styling/CCUIModularControlCenterOverlayViewController.h"
+#include "tweak/styling/CCUIToggleViewController.h"
 
 #include <initializer_list>
 

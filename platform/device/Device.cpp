@@ -1,12 +1,14 @@
 #include "platform/device/Device.h"
 
 #include "platform/controlcenter/ControlCenter.h"
-#include "platform/core/HostClasses.h"
-#include "platform/core/RunLoop.h"
-#include "platform/device/MessageTrace.h"
-#include "platform/coremotion/CoreMotion.h"
-#include "platform/foundation/CFNotificationCenter.h"
 #include "platform/core/DeviceRoot.h"
+#include "platform/core/HostClasses.h"
+#include "platform/core/Random.h"
+#include "platform/core/RunLoop.h"
+#include "platform/coregraphics/PNG.h"
+#include "platform/coremotion/CoreMotion.h"
+#include "platform/device/MessageTrace.h"
+#include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/frontboard/FrontBoard.h"
 #include "platform/hardware/Display.h"
@@ -15,6 +17,7 @@
 #include "platform/hardware/Power.h"
 #include "platform/objc/AutoreleasePool.h"
 #include "platform/objc/Fatal.h"
+#include "platform/objc/Message.h"
 #include "platform/objc/MethodObserver.h"
 #include "platform/springboard/SpringBoard.h"
 #include "platform/telephony/Telephony.h"
@@ -62,6 +65,23 @@ void installTweak(const std::filesystem::path& library) {
   plist::writeDictionaryAtomically(filter, *directory / "Tessaro.plist");
 }
 
+// Puts the module bundle into Control Center's bundles directory, as its package does.
+void installModule(const std::filesystem::path& bundle) {
+  auto directory = core::resolve(controlcenter::kModuleBundles);
+  std::filesystem::create_directories(*directory);
+  std::error_code error;
+  std::filesystem::create_directory_symlink(std::filesystem::absolute(bundle), *directory / bundle.filename(), error);
+  if (error) objc::fatal("cannot install %s: %s", bundle.c_str(), error.message().c_str());
+}
+
+bool writePicture(CGImageRef image, const std::filesystem::path& file, std::string& why) {
+  const bool written = coregraphics::writePNG(image, file, why);
+  CGImageRelease(image);
+  core::record("snapshot", file.string() + (written ? "" : " (failed: " + why + ")"),
+               {{"file", file.string()}, {"ok", written}});
+  return written;
+}
+
 }  // namespace
 
 Device::Device(const BootOptions& options) {
@@ -71,13 +91,15 @@ Device::Device(const BootOptions& options) {
   core::RunLoop::main().setRealtime(options.realtime);
   objc::AutoreleasePool pool;
 
+  core::seedRandom(options.randomSeed);
+  uikit::setMainScreen(options.screen);
   core::setAbsentClasses(options.absentClasses);
   for (const std::string& name : options.absentClasses) core::record("boot", "host without " + name, {{"absent", name}});
   foundation::registerClasses();
   frontboard::registerClasses(options.gestureManager);
   springboard::registerClasses();
   telephony::registerClasses();
-  controlcenter::registerClasses();
+  controlcenter::registerClasses({.highlightIvar = options.buttonHighlightIvar});
   coremotion::registerClasses();
   hardware::motionWorld().setSensorPresent(options.motionSensor);
   hardware::power().setSleepsWhenIdle(options.sleepsWhenIdle);
@@ -88,6 +110,7 @@ Device::Device(const BootOptions& options) {
   if (options.settings) writeDevicePlist(kSettingsPath, *options.settings);
   for (const auto& [path, contents] : options.files) writeDevicePlist(path, contents);
   if (options.loadTweak) installTweak(options.tweakLibrary.empty() ? builtTweakLibrary() : options.tweakLibrary);
+  if (options.loadModule) installModule(options.moduleBundle.empty() ? builtModuleBundle() : options.moduleBundle);
 
   if (options.beforeLoad) options.beforeLoad();
   core::record("boot", "SpringBoard starts; root " + core::root().string(), {{"root", core::root().string()}});
@@ -100,6 +123,49 @@ Device::Device(const BootOptions& options) {
   }
   traceAddedMethods();
   springboard::finishLaunching();
+  bundles_ = controlcenter::start();
+}
+
+std::filesystem::path Device::builtModuleBundle() {
+  if (const char* override = std::getenv("TESSARO_MODULE_BUNDLE")) return override;
+  return TESSARO_BUILT_MODULE;
+}
+
+bool Device::openControlCenter() {
+  objc::AutoreleasePool pool;
+  return controlcenter::present();
+}
+
+bool Device::closeControlCenter() {
+  objc::AutoreleasePool pool;
+  return controlcenter::dismiss();
+}
+
+bool Device::controlCenterOpen() const { return controlcenter::isPresented(); }
+
+controlcenter::Tap Device::tapToggle(const std::string& identifier) {
+  objc::AutoreleasePool pool;
+  return controlcenter::tap(identifier);
+}
+
+std::optional<controlcenter::Look> Device::toggleLook(const std::string& identifier) const {
+  objc::AutoreleasePool pool;
+  return controlcenter::look(identifier);
+}
+
+bool Device::snapshot(const std::filesystem::path& file, std::string& why) const {
+  objc::AutoreleasePool pool;
+  return writePicture(uikit::renderScreen(), file, why);
+}
+
+bool Device::snapshotToggle(const std::string& identifier, const std::filesystem::path& file, std::string& why) const {
+  objc::AutoreleasePool pool;
+  id controller = controlcenter::controllerFor(identifier);
+  if (controller == nil || !objc::send<BOOL()>(controller, objc::selector<"isViewLoaded">())) {
+    why = controller == nil ? "no toggle " + identifier : "the toggle's view has not loaded: open Control Center first";
+    return false;
+  }
+  return writePicture(uikit::renderView(objc::send<id()>(controller, objc::selector<"view">())), file, why);
 }
 
 std::filesystem::path Device::builtTweakLibrary() {
@@ -153,8 +219,14 @@ void Device::setCallInProgress(bool inCall) { telephony::setCallInProgress(inCal
 
 bool Device::writeSettings(const plist::Dictionary& settings) { return writeDevicePlist(kSettingsPath, settings); }
 
-std::optional<plist::Dictionary> Device::readSettings() const {
-  auto path = core::resolve(kSettingsPath);
+std::optional<plist::Dictionary> Device::readSettings() const { return readPropertyList(kSettingsPath); }
+
+bool Device::writePropertyList(const std::string& devicePath, const plist::Dictionary& contents) {
+  return writeDevicePlist(devicePath, contents);
+}
+
+std::optional<plist::Dictionary> Device::readPropertyList(const std::string& devicePath) const {
+  auto path = core::resolve(devicePath);
   return path ? plist::readDictionary(*path) : std::nullopt;
 }
 

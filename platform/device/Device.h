@@ -4,10 +4,14 @@
 // The runtime is process-global and hooks cannot be taken back, so there is one device per
 // process: constructing a second one is an error.
 
+#include "platform/controlcenter/ControlCenter.h"
 #include "platform/core/EventLog.h"
 #include "platform/frontboard/FrontBoard.h"
 #include "platform/plist/PropertyList.h"
 #include "platform/substrate/Loader.h"
+#include "platform/uikit/UIKit.h"
+
+#include <cstdint>
 
 #include <filesystem>
 #include <functional>
@@ -39,6 +43,12 @@ struct BootOptions {
   // Runs after the host's classes exist and before any library loads (a test giving the
   // host a method of its own, say).
   std::function<void()> beforeLoad;
+  uikit::Screen screen = uikit::Screen::FourPointSevenInch;
+  std::uint64_t randomSeed = 1;  // arc4random's sequence
+  bool loadModule = true;        // put the built TessaroModule.bundle into Control Center's bundles
+  std::filesystem::path moduleBundle;  // empty: the one this build made
+  // The host's toggle button keeps its highlight view in "_highlightedBackgroundView".
+  bool buttonHighlightIvar = true;
 };
 
 class Device {
@@ -74,19 +84,39 @@ class Device {
   // Another process: a settings editor writing its file, anyone posting a notification.
   bool writeSettings(const plist::Dictionary& settings);
   std::optional<plist::Dictionary> readSettings() const;
+  // Any property list of the device by its path (the styling file, say), written whole.
+  bool writePropertyList(const std::string& devicePath, const plist::Dictionary& contents);
+  std::optional<plist::Dictionary> readPropertyList(const std::string& devicePath) const;
   void postNotification(const std::string& name);
 
   bool displayOn() const;
   bool lockScreenUp() const;
   bool reachabilityActive() const;
   const std::vector<substrate::LoadResult>& loadedLibraries() const { return loaded_; }
+
+  // Control Center: the user opens and closes it and taps its toggles (by module
+  // identifier). Each answers false, doing nothing, when it cannot be done.
+  bool openControlCenter();
+  bool closeControlCenter();
+  bool controlCenterOpen() const;
+  controlcenter::Tap tapToggle(const std::string& identifier);
+  std::optional<controlcenter::Look> toggleLook(const std::string& identifier) const;
+  const std::vector<controlcenter::BundleResult>& moduleBundles() const { return bundles_; }
+
+  // PNG pictures at the screen's scale and the present device time: the whole screen, or
+  // one toggle's view. False with `why` filled in when it cannot be written.
+  bool snapshot(const std::filesystem::path& file, std::string& why) const;
+  bool snapshotToggle(const std::string& identifier, const std::filesystem::path& file, std::string& why) const;
   core::EventLog& log() const { return core::eventLog(); }
 
   // The built Tessaro library, as CMake placed it.
   static std::filesystem::path builtTweakLibrary();
+  // The built TessaroModule.bundle, as CMake placed it.
+  static std::filesystem::path builtModuleBundle();
 
  private:
   std::vector<substrate::LoadResult> loaded_;
+  std::vector<controlcenter::BundleResult> bundles_;
 };
 
 }  // namespace device

@@ -29,6 +29,8 @@ void registerCollectionClasses();
 void registerTimerClass();
 void registerQueueClasses();
 void registerSystemClasses();
+void registerBoxClass();
+void registerBundleClass();
 
 // A new, owned instance of the named value class holding `value`.
 objc::Ref makeValueObject(Class cls, plist::Value value);

@@ -11,6 +11,8 @@ void registerClasses() {
     detail::registerTimerClass();
     detail::registerQueueClasses();
     detail::registerSystemClasses();
+    detail::registerBoxClass();
+    detail::registerBundleClass();
     return true;
   }();
   (void)registered;

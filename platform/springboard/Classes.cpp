@@ -46,11 +46,14 @@ void registerClasses() {
   detail::registerSBReachabilityManager();
   detail::registerSBReachabilityWindow();
   detail::registerSBReachabilitySettings();
+  detail::registerSBRootFolderController();
+  detail::registerSBCoverSheetWindow();
 
   if (Class app = objc::getClass("SpringBoard")) {
     objc::Ref application = objc::Ref::adopt(objc::send<id()>(app, "new"_sel));
     uikit::setSharedApplication(application);
   }
+  detail::makeScreens();
 }
 
 void finishLaunching() {

@@ -22,6 +22,13 @@ void registerSBHomeHardwareButton();
 void registerSBReachabilityManager();
 void registerSBReachabilityWindow();
 void registerSBReachabilitySettings();
+void registerSBRootFolderController();
+void registerSBCoverSheetWindow();
+
+// SpringBoard's windows: the home screen and the lock screen. After the classes exist.
+void makeScreens();
+// The view -[SBRootFolderController rootFolderView] answers.
+void setRootFolderView(id view);
 
 // Reachability's settings, made and filled in by SpringBoard at start.
 void setUpReachability();

@@ -10,7 +10,7 @@
 namespace springboard::detail {
 namespace {
 using namespace objc::literals;
-id rootFolderController(id, SEL) { return nil; }
+id rootFolderController(id, SEL) { return shared("SBRootFolderController"); }
 }  // namespace
 
 void registerSBIconController() {

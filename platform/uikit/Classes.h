@@ -5,6 +5,14 @@
 namespace uikit::detail {
 
 void registerUIApplication();
+void registerUIScreen();
+void registerUIColor();
+void registerUIImage();
+void registerUIView();
+void registerUIViewAnimation();
+void registerUIImageView();
+void registerUIWindow();
+void registerUIViewController();
 void registerUIGestureRecognizer();
 void registerUILongPressGestureRecognizer();
 void registerUIHBClickGestureRecognizer();

@@ -186,4 +186,52 @@ TEST(ScenarioParsing, ARecordingIsFoundBesideTheScenarioAndCheckedWhole) {
   std::filesystem::remove_all(directory);
 }
 
+TEST(ScenarioParsing, ControlCenterCommandsParseWithTheirToggleAndFiles) {
+  const auto scenario = parse(
+      "style isEnabled YES\nseed 42\nscreen 5.5\nopen control-center\ntap toggle tessaro\n"
+      "snapshot shots/cc.png\nsnapshot toggle do-not-disturb dnd.png\n"
+      "expect toggle com.brel.control-center.tessaromodule selected\nexpect toggle tessaro background \"#D78449:0.5\"\n"
+      "expect toggle tessaro background clear\nexpect toggle tessaro radius 32\nexpect toggle tessaro scale 0.9\n"
+      "style scaleToggle 0.9\nunstyle isEnabled\nclose control-center\n",
+      "/scenarios");
+  EXPECT_EQ(stepAs<command::Style>(scenario, 0).value, plist::Value(true));
+  EXPECT_EQ(stepAs<command::Seed>(scenario, 1).seed, 42u);
+  EXPECT_TRUE(stepAs<command::ScreenSize>(scenario, 2).fivePointFive);
+  EXPECT_TRUE(stepAs<command::ControlCenter>(scenario, 4).open);
+  EXPECT_EQ(stepAs<command::TapToggle>(scenario, 5).identifier, "com.brel.control-center.tessaromodule");
+  EXPECT_EQ(stepAs<command::Snapshot>(scenario, 6).file, std::filesystem::path("/scenarios/shots/cc.png"));
+  EXPECT_FALSE(stepAs<command::Snapshot>(scenario, 6).toggle);
+  EXPECT_EQ(stepAs<command::Snapshot>(scenario, 7).toggle, "com.apple.control-center.DoNotDisturbModule");
+  EXPECT_TRUE(stepAs<command::ExpectToggle>(scenario, 8).selected);
+  const auto& colour = stepAs<command::ExpectToggle>(scenario, 9);
+  EXPECT_EQ(colour.what, command::ExpectToggle::Background);
+  EXPECT_NEAR(colour.color.r, 0xD7 / 255.0, 1e-12);
+  EXPECT_EQ(colour.color.a, 0.5);
+  EXPECT_EQ(stepAs<command::ExpectToggle>(scenario, 10).color.a, 0.0);
+  EXPECT_EQ(stepAs<command::ExpectToggle>(scenario, 11).number, 32);
+  EXPECT_FALSE(stepAs<command::Style>(scenario, 14).value);
+}
+
+TEST(ScenarioParsing, ControlCenterMistakesNameTheLine) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"tap toggle wifi\n", "test.scenario:1: unknown toggle \"wifi\" (do-not-disturb, orientation-lock, tessaro"},
+      {"tap tessaro\n", "test.scenario:1: usage: tap toggle NAME"},
+      {"open settings\n", "test.scenario:1: unknown thing to open \"settings\" (control-center)"},
+      {"snapshot screen.jpg\n", "test.scenario:1: a snapshot is a .png file, got \"screen.jpg\""},
+      {"snapshot toggle tessaro\n", "test.scenario:1: usage: snapshot FILE.png | snapshot toggle NAME FILE.png"},
+      {"expect toggle tessaro background orange\n", "test.scenario:1: bad colour \"orange\""},
+      {"expect toggle tessaro background #D78449\n", "test.scenario:1: usage: expect toggle NAME"},
+      {"expect toggle tessaro glowing\n", "test.scenario:1: unknown toggle expectation \"glowing\""},
+      {"expect toggle tessaro radius big\n", "test.scenario:1: bad radius \"big\""},
+      {"seed -1\n", "test.scenario:1: bad seed \"-1\""},
+      {"screen 6.1\n", "test.scenario:1: unknown screen \"6.1\" (4.7 or 5.5)"},
+      {"wait 1\nseed 3\n", "test.scenario:2: \"seed\" must come before the device boots"},
+      {"style isEnabled maybe\n", "test.scenario:1: bad value \"maybe\""},
+  };
+  for (const auto& [text, message] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(errorOf(text).rfind(message, 0), 0u) << errorOf(text);
+  }
+}
+
 }  // namespace

@@ -265,6 +265,87 @@ TEST_F(Simulator, RealtimeFollowsTheWallClock) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
 }
 
+// ---- Control Center ---------------------------------------------------------------------
+
+// Needs the module bundle and the tweak's styling: the shipped scenario of the docs' pictures.
+TEST_F(Simulator, TheControlCenterScenarioMakesItsPicturesAndEveryExpectationHolds) {
+  std::filesystem::create_directories(directory_ / "scenarios");
+  std::filesystem::create_directories(directory_ / "images");
+  const auto scenario = directory_ / "scenarios" / "control-center.scenario";
+  std::filesystem::copy_file(TESSARO_CONTROL_CENTER_SCENARIO_FILE, scenario);
+  const Result result = run({scenario.string(), "--quiet"});
+  ASSERT_EQ(result.status, 0) << result.err << result.out;
+  int pictures = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(directory_ / "images")) {
+    EXPECT_EQ(slurp(entry.path()).substr(1, 3), "PNG") << entry.path();
+    ++pictures;
+  }
+  EXPECT_EQ(pictures, 9);
+  EXPECT_NE(result.out.find("toggle                 com.brel.control-center.tessaromodule tapped: on"), std::string::npos);
+}
+
+// The width and height of a PNG from its header.
+std::pair<int, int> pictureSize(const std::filesystem::path& file) {
+  const std::string bytes = slurp(file);
+  if (bytes.size() < 24) return {0, 0};
+  auto number = [&bytes](std::size_t at) {
+    return (static_cast<unsigned char>(bytes[at]) << 24) | (static_cast<unsigned char>(bytes[at + 1]) << 16) |
+           (static_cast<unsigned char>(bytes[at + 2]) << 8) | static_cast<unsigned char>(bytes[at + 3]);
+  };
+  return {number(16), number(20)};
+}
+
+TEST_F(Simulator, TheLargerPhonesScreenIsPicturedAtThreeTimes) {
+  const auto scenario = write("big.scenario", "screen 5.5\nboot\nsnapshot big.png\npress lock\nsnapshot dark.png\n");
+  ASSERT_EQ(run({scenario.string()}).status, 0);
+  EXPECT_EQ(pictureSize(directory_ / "big.png"), std::make_pair(1242, 2208));
+  EXPECT_NE(slurp(directory_ / "big.png"), slurp(directory_ / "dark.png"));
+}
+
+TEST_F(Simulator, TheSameSeedGivesTheSameRandomColoursAndAnotherSeedOthers) {
+  auto pictureWithSeed = [this](int seed) {
+    const auto scenario = write("random.scenario", "seed " + std::to_string(seed) +
+                                                       "\nstyle isEnabled YES\nstyle isColoredTogglesEnabled YES\n"
+                                                       "style isRandomColorEnabled YES\nopen control-center\n"
+                                                       "snapshot toggle tessaro random.png\n");
+    EXPECT_EQ(run({scenario.string()}).status, 0);
+    return slurp(directory_ / "random.png");
+  };
+  const std::string first = pictureWithSeed(5);
+  EXPECT_EQ(pictureWithSeed(5), first);
+  EXPECT_NE(pictureWithSeed(6), first);
+}
+
+TEST_F(Simulator, ATapOnAClosedControlCenterIsRefusedWithANote) {
+  const auto scenario = write("closed.scenario", "tap toggle tessaro\nexpect toggle tessaro unselected\nexpect count toggle == 0\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("tap refused: Control Center is not open"), std::string::npos);
+}
+
+TEST_F(Simulator, AToggleLookBeforeItsViewLoadedFailsTheExpectation) {
+  const auto scenario = write("early.scenario", "expect toggle tessaro radius 19\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, scenario.string() + ":1: expected toggle tessaro radius 19, got a toggle whose view has not loaded: open Control Center first\n");
+}
+
+TEST_F(Simulator, ASnapshotThatCannotBeWrittenIsBadInputNamingTheLine) {
+  const auto scenario = write("unwritable.scenario", "boot\nsnapshot no/such/folder/screen.png\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err.rfind(scenario.string() + ":2: cannot write the snapshot ", 0), 0u) << result.err;
+}
+
+TEST_F(Simulator, AStyleLineAfterBootRewritesTheStylingFile) {
+  const auto scenario = write("style.scenario",
+                              "style isEnabled YES\nboot\nstyle isColoredTogglesEnabled YES\nset isEnabled YES\n"
+                              "open control-center\nexpect toggle tessaro background \"#D78449\"\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 0) << result.err << result.out;
+  EXPECT_NE(result.out.find("styling file: isEnabled YES"), std::string::npos);
+}
+
 // ---- Replays ----------------------------------------------------------------------------
 
 TEST_F(Simulator, EveryRecordedMotionReplaysToItsLastReading) {

@@ -4,6 +4,7 @@
 #include "tweak/Settings.h"
 #include "tweak/State.h"
 #include "tweak/motion/Sampling.h"
+#include "tweak/styling/Styling.h"
 
 extern "C" __attribute__((visibility("default"))) const TweakInspection* tessaroInspect() {
   static const TweakInspection inspection{
@@ -13,6 +14,7 @@ extern "C" __attribute__((visibility("default"))) const TweakInspection* tessaro
       &vibrationDuration, &tapToWakeMode, &prefs,
       &isLocked, &reachavilityDisabled, &disableActions, &disabled, &deviceMotionTimer, &disableMotionDetector,
       &disableMotionDetector2, &motionType, &rollingX, &rollingY, &rollingZ,
-      &wakeScreen, &hapticVibe, &updateInterval};
+      &wakeScreen, &hapticVibe, &updateInterval,
+      &TessaroToggleModule, &randomColor};
   return &inspection;
 }

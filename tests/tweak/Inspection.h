@@ -38,6 +38,9 @@ struct TweakInspection {
   void (*wakeScreen)();
   void (*hapticVibe)();
   double (*updateInterval)();
+
+  id* TessaroToggleModule;
+  id (*randomColor)();
 };
 
 extern "C" const TweakInspection* tessaroInspect();

@@ -3,8 +3,10 @@
 #include "platform/coremotion/CoreMotion.h"
 #include "platform/hardware/MotionWorld.h"
 #include "tools/tessaro-sim/MotionVocabulary.h"
+#include "tools/tessaro-sim/ToggleVocabulary.h"
 #include "platform/device/Device.h"
 
+#include <cmath>
 #include <memory>
 
 namespace sim {
@@ -73,7 +75,79 @@ class Run {
     options_.realtime = true;
     return true;
   }
+  bool operator()(const Style& style) {
+    if (!device_) {
+      plist::Dictionary& styling = styling_ ? *styling_ : styling_.emplace();
+      if (style.value) styling.insert_or_assign(style.key, *style.value);
+      else styling.erase(style.key);
+      return true;
+    }
+    // As the styling file's own editor does: the whole file rewritten. Nothing is posted:
+    // the file is read at every use.
+    plist::Dictionary styling = device_->readPropertyList(device::kStylingPath).value_or(plist::Dictionary{});
+    if (style.value) styling.insert_or_assign(style.key, *style.value);
+    else styling.erase(style.key);
+    device_->writePropertyList(device::kStylingPath, styling);
+    return true;
+  }
+  bool operator()(const Seed& seed) {
+    options_.randomSeed = seed.seed;
+    return true;
+  }
+  bool operator()(const ScreenSize& screen) {
+    options_.screen = screen.fivePointFive ? uikit::Screen::FivePointFiveInch : uikit::Screen::FourPointSevenInch;
+    return true;
+  }
+  bool operator()(const ControlCenter& change) {
+    const bool done = change.open ? device_->openControlCenter() : device_->closeControlCenter();
+    if (!done) {
+      timeline_.note(now(), std::string("Control Center is already ") + (change.open ? "open" : "closed"),
+                     {{"line", step_->line}});
+    }
+    return true;
+  }
+  bool operator()(const TapToggle& tap) {
+    switch (device_->tapToggle(tap.identifier)) {
+      case controlcenter::Tap::Tapped: break;
+      case controlcenter::Tap::NotPresented:
+        timeline_.note(now(), "tap refused: Control Center is not open", {{"line", step_->line}});
+        break;
+      case controlcenter::Tap::NoSuchToggle: missingToggle(tap.identifier);
+    }
+    return true;
+  }
+  bool operator()(const Snapshot& snapshot) {
+    std::string why;
+    const bool written = snapshot.toggle ? device_->snapshotToggle(*snapshot.toggle, snapshot.file, why)
+                                         : device_->snapshot(snapshot.file, why);
+    if (!written) fail("cannot write the snapshot " + snapshot.file.string() + ": " + why);
+    return true;
+  }
+  bool operator()(const ExpectToggle& expect) {
+    const auto look = device_->toggleLook(expect.identifier);
+    if (!look) missingToggle(expect.identifier);
+    if (expect.what == ExpectToggle::Selected) {
+      return check(look->selected == expect.selected, look->selected ? "selected" : "unselected");
+    }
+    if (!look->loaded) return check(false, "a toggle whose view has not loaded: open Control Center first");
+    switch (expect.what) {
+      case ExpectToggle::Background:
+        return check(sameColor(look->background, expect.color), describeColor(look->background));
+      case ExpectToggle::Radius:
+        return check(std::fabs(look->cornerRadius - expect.number) < 1e-6, nlohmann::json(look->cornerRadius).dump());
+      case ExpectToggle::Scale: {
+        const bool holds = std::fabs(look->scaleX - expect.number) < 1e-3 && std::fabs(look->scaleY - expect.number) < 1e-3;
+        return check(holds, nlohmann::json(look->scaleX).dump() + " x " + nlohmann::json(look->scaleY).dump());
+      }
+      case ExpectToggle::Selected: break;
+    }
+    return true;
+  }
   bool operator()(const Boot&) {
+    if (styling_) {
+      timeline_.note(0, "styling file: " + describeSettings(*styling_), {{"line", step_->line}});
+      options_.files.emplace_back(device::kStylingPath, *styling_);
+    }
     if (options_.settings) {
       timeline_.note(0, "settings file: " + describeSettings(*options_.settings), {{"line", step_->line}});
     } else {
@@ -211,6 +285,14 @@ class Run {
  private:
   double now() const { return device_ ? device_->now() : 0.0; }
 
+  // What the scenario asks for cannot be done on this device: bad input, status 2.
+  [[noreturn]] void fail(const std::string& message) const {
+    throw ScenarioError(scenario_.name + ":" + std::to_string(step_->line) + ": " + message);
+  }
+  [[noreturn]] void missingToggle(const std::string& identifier) const {
+    fail("Control Center has no toggle " + identifier + " (see the \"module\" events: its bundle did not load)");
+  }
+
   // Work the last line made due now runs before the next line looks at the device.
   void settle() {
     device_->runUntil(device_->now());
@@ -243,6 +325,7 @@ class Run {
   std::ostream& errors_;
   device::BootOptions options_;
   std::unique_ptr<device::Device> device_;
+  std::optional<plist::Dictionary> styling_;
   const Step* step_ = nullptr;
   int met_ = 0;
 };
@@ -252,7 +335,14 @@ class Run {
 int runScenario(const Scenario& scenario, Timeline& timeline, std::ostream& errors, bool realtime) {
   core::eventLog().setListener([&timeline](const core::Event& event) { timeline.event(event); });
   Run run(scenario, timeline, errors, realtime);
-  const int status = run.run();
+  int status = 0;
+  try {
+    status = run.run();
+  } catch (const ScenarioError&) {
+    timeline.flush();
+    core::eventLog().setListener(nullptr);
+    throw;
+  }
   timeline.flush();
   core::eventLog().setListener(nullptr);
   return status;

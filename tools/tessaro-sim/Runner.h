@@ -9,7 +9,9 @@
 namespace sim {
 
 // 0 when every expectation holds; 1 at the first that does not, after printing
-// "FILE:LINE: expected ..., got ..." to `errors`. Stops there.
+// "FILE:LINE: expected ..., got ..." to `errors`. Stops there. A line the device cannot
+// carry out (a snapshot that cannot be written, a toggle it does not have) throws
+// ScenarioError "FILE:LINE: ...".
 int runScenario(const Scenario& scenario, Timeline& timeline, std::ostream& errors, bool realtime);
 
 }  // namespace sim

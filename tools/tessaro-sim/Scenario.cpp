@@ -2,6 +2,7 @@
 
 #include "platform/hardware/MotionWorld.h"
 #include "tools/tessaro-sim/MotionVocabulary.h"
+#include "tools/tessaro-sim/ToggleVocabulary.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <set>
 
 namespace sim {
 
@@ -252,8 +254,52 @@ Command parseHomeGesture(Line& line) {
   return gesture;
 }
 
+// A toggle by identifier or short name.
+std::string toggle(const Line& line, std::size_t i) {
+  if (auto identifier = toggleNamed(line.word(i))) return *identifier;
+  std::string names;
+  for (const std::string& name : toggleNames()) names += (names.empty() ? "" : ", ") + name;
+  line.fail("unknown toggle " + quote(line.word(i)) + " (" + names + ", or a module identifier)");
+}
+
+// A PNG file beside the scenario.
+std::filesystem::path pictureFile(const Line& line, std::size_t i, const std::filesystem::path& directory) {
+  const std::string& name = line.word(i);
+  if (name.size() < 5 || !name.ends_with(".png")) line.fail("a snapshot is a .png file, got " + quote(name));
+  return directory / name;
+}
+
+Command parseExpectToggle(Line& line) {
+  line.expectArguments(3, 4, "expect toggle NAME selected|unselected|background COLOR|radius N|scale N");
+  command::ExpectToggle expect;
+  expect.identifier = toggle(line, 2);
+  const std::string what = line.word(3);
+  static const std::set<std::string> known = {"selected", "unselected", "background", "radius", "scale"};
+  if (!known.contains(what)) {
+    line.fail("unknown toggle expectation " + quote(what) + " (selected, unselected, background, radius, scale)");
+  }
+  if (what == "selected" || what == "unselected") {
+    if (line.size() != 4) line.fail(line.usage());
+    expect.what = command::ExpectToggle::Selected;
+    expect.selected = what == "selected";
+    return expect;
+  }
+  if (line.size() != 5) line.fail(line.usage());
+  if (what == "background") {
+    auto color = colorNamed(line.word(4));
+    if (!color) line.fail("bad colour " + quote(line.word(4)) + ": expected clear, or RRGGBB or \"#RRGGBB\" with an optional :ALPHA (0 to 1)");
+    expect.what = command::ExpectToggle::Background;
+    expect.color = *color;
+    return expect;
+  }
+  expect.what = what == "radius" ? command::ExpectToggle::Radius : command::ExpectToggle::Scale;
+  expect.number = line.number(4, what.c_str());
+  return expect;
+}
+
 Command parseExpect(Line& line) {
-  if (line.size() < 2) line.fail("usage: expect display|lockscreen|sampling|reachability|count|setting ...");
+  if (line.size() < 2) line.fail("usage: expect display|lockscreen|sampling|reachability|count|setting|toggle ...");
+  if (line.word(1) == "toggle") return parseExpectToggle(line);
   const std::string what = line.word(1);
   if (what == "display") {
     line.expectArguments(2, "expect display on|off");
@@ -297,7 +343,7 @@ Command parseExpect(Line& line) {
     if (line.word(3) != "absent" || line[3].quoted) setting.value = line.value(3);
     return setting;
   }
-  line.fail("unknown expectation " + quote(what) + " (display, lockscreen, sampling, reachability, count, setting)");
+  line.fail("unknown expectation " + quote(what) + " (display, lockscreen, sampling, reachability, count, setting, toggle)");
 }
 
 Command parseCommand(Line& line, const std::filesystem::path& directory) {
@@ -420,6 +466,41 @@ Command parseCommand(Line& line, const std::filesystem::path& directory) {
     line.expectArguments(1, "post NAME");
     return command::Post{line.word(1)};
   }
+  if (name == "style") {
+    line.expectArguments(2, "style KEY VALUE");
+    return command::Style{line.word(1), line.value(2)};
+  }
+  if (name == "unstyle") {
+    line.expectArguments(1, "unstyle KEY");
+    return command::Style{line.word(1), std::nullopt};
+  }
+  if (name == "seed") {
+    line.expectArguments(1, "seed N (a whole number: arc4random's sequence)");
+    auto seed = parseInteger(line.word(1));
+    if (!seed || *seed < 0 || line[1].quoted) line.fail("bad seed " + quote(line.word(1)) + ": expected a whole number");
+    return command::Seed{static_cast<std::uint64_t>(*seed)};
+  }
+  if (name == "screen") {
+    line.expectArguments(1, "screen 4.7|5.5");
+    if (line.word(1) != "4.7" && line.word(1) != "5.5") line.fail("unknown screen " + quote(line.word(1)) + " (4.7 or 5.5)");
+    return command::ScreenSize{line.word(1) == "5.5"};
+  }
+  if (name == "open" || name == "close") {
+    line.expectArguments(1, name + " control-center");
+    if (line.word(1) != "control-center") line.fail("unknown thing to " + name + " " + quote(line.word(1)) + " (control-center)");
+    return command::ControlCenter{name == "open"};
+  }
+  if (name == "tap") {
+    line.expectArguments(2, "tap toggle NAME");
+    if (line.word(1) != "toggle") line.fail(line.usage());
+    return command::TapToggle{toggle(line, 2)};
+  }
+  if (name == "snapshot") {
+    line.expectArguments(1, 3, "snapshot FILE.png | snapshot toggle NAME FILE.png");
+    if (line.size() == 2) return command::Snapshot{std::nullopt, pictureFile(line, 1, directory)};
+    if (line.size() != 4 || line.word(1) != "toggle") line.fail(line.usage());
+    return command::Snapshot{toggle(line, 2), pictureFile(line, 3, directory)};
+  }
   if (name == "expect") return parseExpect(line);
   line.fail("unknown command " + quote(name));
 }
@@ -427,12 +508,14 @@ Command parseCommand(Line& line, const std::filesystem::path& directory) {
 enum class Timing { BeforeBoot, Any, NeedsDevice };
 
 Timing timingOf(const Command& command) {
-  if (std::holds_alternative<command::Set>(command) || std::holds_alternative<command::HomeButtonWakes>(command)) {
+  if (std::holds_alternative<command::Set>(command) || std::holds_alternative<command::Style>(command) ||
+      std::holds_alternative<command::HomeButtonWakes>(command)) {
     return Timing::Any;
   }
   if (std::holds_alternative<command::Without>(command) || std::holds_alternative<command::NoMotionSensor>(command) ||
       std::holds_alternative<command::IdleSleep>(command) || std::holds_alternative<command::Realtime>(command) ||
-      std::holds_alternative<command::OlderGestureManager>(command) || std::holds_alternative<command::Boot>(command)) {
+      std::holds_alternative<command::OlderGestureManager>(command) || std::holds_alternative<command::Boot>(command) ||
+      std::holds_alternative<command::Seed>(command) || std::holds_alternative<command::ScreenSize>(command)) {
     return Timing::BeforeBoot;
   }
   return Timing::NeedsDevice;

@@ -5,9 +5,11 @@
 
 #include "platform/coremotion/CoreMotion.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/quartzcore/Values.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -130,6 +132,36 @@ struct ExpectSetting {
   std::optional<plist::Value> value;  // none: the key must be absent
 };
 
+// Control Center.
+// The styling file: before boot the file the device boots with, after boot rewritten whole.
+struct Style {
+  std::string key;
+  std::optional<plist::Value> value;  // none: `unstyle`, the key is removed
+};
+struct Seed {
+  std::uint64_t seed = 1;
+};
+struct ScreenSize {
+  bool fivePointFive = false;
+};
+struct ControlCenter {
+  bool open = false;
+};
+struct TapToggle {
+  std::string identifier;
+};
+struct Snapshot {
+  std::optional<std::string> toggle;  // an identifier; none: the whole screen
+  std::filesystem::path file;         // resolved against the scenario's directory
+};
+struct ExpectToggle {
+  enum What { Selected, Background, Radius, Scale } what = Selected;
+  std::string identifier;
+  bool selected = false;
+  quartzcore::Color color;
+  double number = 0;
+};
+
 }  // namespace command
 
 using Command =
@@ -138,7 +170,9 @@ using Command =
                  command::PressLock, command::HomeGesture, command::Finger, command::Reachability,
                  command::RebuildHomeGestures, command::Unlock, command::Switch, command::Pose, command::Move,
                  command::Shake, command::Replay, command::Post, command::ExpectDisplay, command::ExpectLockScreen,
-                 command::ExpectSampling, command::ExpectReachability, command::ExpectCount, command::ExpectSetting>;
+                 command::ExpectSampling, command::ExpectReachability, command::ExpectCount, command::ExpectSetting,
+                 command::Style, command::Seed, command::ScreenSize, command::ControlCenter, command::TapToggle,
+                 command::Snapshot, command::ExpectToggle>;
 
 struct Step {
   std::size_t line = 0;

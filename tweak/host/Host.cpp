@@ -26,6 +26,8 @@ TESSARO_HOST_CLASS(FBSystemGestureManager)
 TESSARO_HOST_CLASS(UILongPressGestureRecognizer)
 TESSARO_HOST_CLASS(TUCallCenter)
 TESSARO_HOST_CLASS(NSProcessInfo)
+TESSARO_HOST_CLASS(UIView)
+TESSARO_HOST_CLASS(UIColor)
 
 #undef TESSARO_HOST_CLASS
 
@@ -75,6 +77,34 @@ void postNotification(id name) {
 id readSettingsFile() {
   static const Class dictionaryClass = classNamed("NSMutableDictionary");
   return send<id(id)>(send<id()>(dictionaryClass, "alloc"_sel), "initWithContentsOfFile:"_sel, settingsFilePath());
+}
+
+id readStylingFile() {
+  static const Class mutableDictionaryClass = classNamed("NSMutableDictionary");
+  static const Class dictionaryClass = classNamed("NSDictionary");
+  static const Class fileManagerClass = classNamed("NSFileManager");
+  id path = "/var/mobile/Library/Preferences/com.brel.corvel.plist"_ns;
+  id styling = send<id()>(mutableDictionaryClass, "dictionary"_sel);
+  if (send<BOOL(id)>(send<id()>(fileManagerClass, "defaultManager"_sel), "fileExistsAtPath:"_sel, path)) {
+    send<void(id)>(styling, "addEntriesFromDictionary:"_sel, send<id(id)>(dictionaryClass, "dictionaryWithContentsOfFile:"_sel, path));
+  }
+  return styling;
+}
+
+bool flagIn(id dictionary, id key) {
+  id value = send<id(id)>(dictionary, "objectForKey:"_sel, key);
+  return objc::respondsTo(value, "boolValue"_sel) && send<BOOL()>(value, "boolValue"_sel);
+}
+
+float floatIn(id dictionary, id key) {
+  id value = send<id(id)>(dictionary, "objectForKey:"_sel, key);
+  return objc::respondsTo(value, "floatValue"_sel) ? send<float()>(value, "floatValue"_sel) : 0.0f;
+}
+
+void animate(double seconds, std::function<void()> changes) {
+  objc::Ref block = objc::makeBlock<void()>(std::move(changes));
+  objc::Ref completion = objc::makeBlock<void(BOOL)>([](BOOL) {});
+  send<void(double, id, id)>(UIView(), "animateWithDuration:animations:completion:"_sel, seconds, block.get(), completion.get());
 }
 
 }  // namespace host

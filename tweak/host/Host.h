@@ -48,4 +48,19 @@ void postNotification(id name);
 // readable dictionary there.
 id readSettingsFile();
 
+Class UIView();
+Class UIColor();
+
+// The styling file "/var/mobile/Library/Preferences/com.brel.corvel.plist" in a fresh
+// mutable dictionary (autoreleased), empty when the file is not there.
+id readStylingFile();
+// A flag of a dictionary: set only when the key is there and its value's boolValue is
+// YES; a value without boolValue reads as not set.
+bool flagIn(id dictionary, id key);
+// A number of a dictionary read with floatValue; 0 when the key is missing or its value has
+// no floatValue (an array, say).
+float floatIn(id dictionary, id key);
+// [UIView animateWithDuration:animations:completion:] with a completion that does nothing.
+void animate(double seconds, std::function<void()> changes);
+
 }  // namespace host

@@ -1,0 +1,53 @@
+#pragma once
+// Internal: Control Center's classes, one file each, and what they share.
+
+#include "platform/controlcenter/ControlCenter.h"
+#include "platform/coregraphics/CGContext.h"
+#include "platform/objc/Ref.h"
+
+namespace controlcenter::detail {
+
+void registerCCUIContentModuleContext();
+void registerCCUIToggleModule();
+void registerCCUIButtonModuleView(const Options& options);
+void registerCCUIToggleViewController();
+void registerCCUIModularControlCenterOverlayViewController();
+void registerCCUIDoNotDisturbModule();
+void registerCCUIOrientationLockModule();
+
+// The host's own toggles, made at start, by identifier and class name.
+struct HostModule {
+  const char* identifier;
+  const char* className;
+};
+const std::vector<HostModule>& hostModules();
+// A 32 x 32 point template glyph at the screen's scale, drawn in white by `draw`.
+id drawGlyph(void (*draw)(CGContextRef));
+id opaqueColor(double red, double green, double blue);
+
+// A new module of `cls` with a context for `identifier`, owned by the caller.
+id makeModule(Class cls, const std::string& identifier);
+
+// The bundles of `directory`, each loaded as a module; in name order.
+struct Loaded {
+  std::string identifier;
+  id module;  // owned
+};
+std::vector<BundleResult> loadBundles(const std::string& directory, std::vector<std::string> taken,
+                                      std::vector<Loaded>& modules);
+
+// Every toggle of Control Center, in its order.
+struct Entry {
+  std::string identifier;
+  objc::Ref module;
+};
+const std::vector<Entry>& registry();
+// Control Center's window; nil before start.
+id window();
+void setPresented(bool presented);
+
+// Size and corner radius of a toggle, as the host lays them out.
+inline constexpr double kToggleSide = 64;
+inline constexpr double kToggleRadius = 19;
+
+}  // namespace controlcenter::detail

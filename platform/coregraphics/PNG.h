@@ -1,0 +1,23 @@
+#pragma once
+// PNG files: reading into images and writing images out. Every file is untrusted: one
+// that is missing, larger than kMaxFileSize, not a PNG, truncated, or whose picture
+// exceeds the bitmap limits of CGBitmapContext.h is refused with a reason, before its
+// pixels are decoded where the header tells enough.
+
+#include "platform/coregraphics/CGImage.h"
+
+#include <filesystem>
+#include <string>
+
+namespace coregraphics {
+
+inline constexpr std::uintmax_t kMaxPNGFileSize = 64u << 20;
+
+// An image owned by the caller, or NULL with `why` filled in.
+CGImageRef readPNG(const std::filesystem::path& path, std::string& why);
+
+// Writes `image` to `path`, replacing it in one step (a temporary file beside it, then
+// renamed); on failure the old file, if any, is untouched. False with `why` filled in.
+bool writePNG(CGImageRef image, const std::filesystem::path& path, std::string& why);
+
+}  // namespace coregraphics

@@ -1,0 +1,145 @@
+// CoreGraphics over cairo: what a context draws, and PNG files in and out, hostile ones
+// included.
+
+#include "platform/coregraphics/CGBitmapContext.h"
+#include "platform/coregraphics/PNG.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using coregraphics::RGBA8;
+
+struct Bitmap {
+  CGContextRef context;
+  explicit Bitmap(std::size_t side) : context(coregraphics::createBitmapContext(side, side)) {}
+  ~Bitmap() { CGContextRelease(context); }
+  RGBA8 at(std::size_t x, std::size_t y) const {
+    CGImageRef image = CGBitmapContextCreateImage(context);
+    const RGBA8 pixel = coregraphics::pixelAt(image, x, y);
+    CGImageRelease(image);
+    return pixel;
+  }
+};
+
+TEST(Drawing, ATransparencyLayerAppliesItsAlphaToTheGroupOnce) {
+  Bitmap bitmap(4);
+  CGContextSetAlpha(bitmap.context, 0.5);
+  CGContextBeginTransparencyLayer(bitmap.context, nullptr);
+  CGContextSetRGBFillColor(bitmap.context, 1, 0, 0, 1);
+  CGContextFillRect(bitmap.context, CGRectMake(0, 0, 4, 4));
+  CGContextFillRect(bitmap.context, CGRectMake(0, 0, 4, 4));  // twice: still half, not three quarters
+  CGContextEndTransparencyLayer(bitmap.context);
+  const RGBA8 pixel = bitmap.at(1, 1);
+  EXPECT_EQ(pixel.r, 255);
+  EXPECT_NEAR(pixel.a, 128, 1);
+}
+
+TEST(Drawing, ASingularTransformDrawsNothingUntilItsStateIsRestored) {
+  Bitmap bitmap(4);
+  CGContextSetRGBFillColor(bitmap.context, 0, 0, 1, 1);
+  CGContextSaveGState(bitmap.context);
+  CGContextScaleCTM(bitmap.context, 0, 1);
+  CGContextFillRect(bitmap.context, CGRectMake(0, 0, 4, 4));
+  EXPECT_EQ(bitmap.at(1, 1).a, 0);
+  CGContextRestoreGState(bitmap.context);
+  CGContextRestoreGState(bitmap.context);  // one too many: ignored
+  CGContextFillRect(bitmap.context, CGRectMake(0, 0, 2, 2));
+  EXPECT_EQ(bitmap.at(1, 1), (RGBA8{0, 0, 255, 255}));
+  EXPECT_EQ(bitmap.at(3, 3).a, 0);
+}
+
+TEST(Drawing, AnImageIsDrawnScaledIntoItsRectangle) {
+  Bitmap source(2);
+  CGContextSetRGBFillColor(source.context, 0, 1, 0, 1);
+  CGContextFillRect(source.context, CGRectMake(0, 0, 1, 2));  // the left column
+  CGImageRef image = CGBitmapContextCreateImage(source.context);
+  Bitmap target(8);
+  CGContextDrawImage(target.context, CGRectMake(0, 0, 8, 8), image);
+  EXPECT_EQ(target.at(0, 7), (RGBA8{0, 255, 0, 255}));
+  EXPECT_EQ(target.at(7, 0).a, 0);
+  CGImageRelease(image);
+}
+
+TEST(BitmapContext, SizesBeyondTheLimitsOrOfNoAreaGiveNoContext) {
+  EXPECT_EQ(coregraphics::createBitmapContext(0, 10), nullptr);
+  EXPECT_EQ(coregraphics::createBitmapContext(coregraphics::kMaxBitmapSide + 1, 1), nullptr);
+  EXPECT_EQ(coregraphics::createBitmapContext(coregraphics::kMaxBitmapSide, coregraphics::kMaxBitmapSide), nullptr);
+  // Every function takes NULL.
+  CGContextFillRect(nullptr, CGRectMake(0, 0, 1, 1));
+  EXPECT_EQ(CGBitmapContextCreateImage(nullptr), nullptr);
+}
+
+class PNGFiles : public testing::Test {
+ protected:
+  void SetUp() override { fs::create_directories(directory_); }
+  void TearDown() override { fs::remove_all(directory_); }
+  fs::path write(const std::string& name, const std::string& bytes) {
+    std::ofstream(directory_ / name, std::ios::binary) << bytes;
+    return directory_ / name;
+  }
+  std::string refusal(const fs::path& path) {
+    std::string why;
+    CGImageRef image = coregraphics::readPNG(path, why);
+    EXPECT_EQ(image, nullptr);
+    CGImageRelease(image);
+    return why;
+  }
+  const fs::path directory_ = fs::temp_directory_path() / ("png-" + std::to_string(::getpid()));
+};
+
+TEST_F(PNGFiles, RoundTripKeepsEveryPixel) {
+  Bitmap bitmap(3);
+  CGContextSetRGBFillColor(bitmap.context, 1, 0.5, 0, 0.5);
+  CGContextFillRect(bitmap.context, CGRectMake(1, 0, 2, 3));
+  CGImageRef image = CGBitmapContextCreateImage(bitmap.context);
+  std::string why;
+  ASSERT_TRUE(coregraphics::writePNG(image, directory_ / "out.png", why)) << why;
+  CGImageRef back = coregraphics::readPNG(directory_ / "out.png", why);
+  ASSERT_NE(back, nullptr) << why;
+  for (std::size_t y = 0; y < 3; ++y) {
+    for (std::size_t x = 0; x < 3; ++x) EXPECT_EQ(coregraphics::pixelAt(back, x, y), coregraphics::pixelAt(image, x, y));
+  }
+  CGImageRelease(image);
+  CGImageRelease(back);
+}
+
+TEST_F(PNGFiles, HostileOrBrokenFilesAreRefusedWithAReason) {
+  const std::string signature = "\x89PNG\r\n\x1a\n";
+  // A header that claims a picture of 100000 x 100000 pixels: refused before decoding.
+  std::string huge = signature + std::string("\0\0\0\x0dIHDR", 8) + std::string("\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0", 13) +
+                     std::string("\0\0\0\0", 4);
+  EXPECT_EQ(refusal(directory_ / "missing.png"), "no such file");
+  EXPECT_EQ(refusal(write("text.png", "hello")), "not a PNG file");
+  EXPECT_EQ(refusal(write("short.png", signature + "\0\0")), "truncated or malformed PNG header");
+  EXPECT_NE(refusal(write("huge.png", huge)).find("beyond the limit"), std::string::npos);
+  // A real file cut in half.
+  Bitmap bitmap(64);
+  CGContextSetRGBFillColor(bitmap.context, 0.3, 0.6, 0.9, 1);
+  CGContextFillEllipseInRect(bitmap.context, CGRectMake(0, 0, 64, 64));
+  CGImageRef image = CGBitmapContextCreateImage(bitmap.context);
+  std::string why;
+  ASSERT_TRUE(coregraphics::writePNG(image, directory_ / "whole.png", why));
+  CGImageRelease(image);
+  std::ifstream in(directory_ / "whole.png", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(refusal(write("cut.png", bytes.substr(0, bytes.size() / 2))).rfind("cannot decode", 0), 0u);
+  EXPECT_EQ(refusal(directory_), "not a regular file");
+}
+
+TEST_F(PNGFiles, AFailedWriteLeavesTheOldFile) {
+  Bitmap bitmap(1);
+  CGImageRef image = CGBitmapContextCreateImage(bitmap.context);
+  std::string why;
+  EXPECT_FALSE(coregraphics::writePNG(image, directory_ / "no" / "such" / "dir.png", why));
+  EXPECT_FALSE(why.empty());
+  CGImageRelease(image);
+}
+
+}  // namespace
