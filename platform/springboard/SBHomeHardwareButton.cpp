@@ -2,8 +2,9 @@
 // handles the host's double-tap-up, and answers as their delegate. Also SpringBoard's own
 // reaction to the physical button, which in this stand-in does not go through recognizers:
 // a press on a dark display lights it only when the device is set to (as a stock phone
-// does), and a click on a lit, unlocked device goes to the home screen.
+// does), and a click on a lit, unlocked device closes Control Center or goes home.
 
+#include "platform/controlcenter/ControlCenter.h"
 #include "platform/core/HostCall.h"
 #include "platform/core/HostClasses.h"
 #include "platform/foundation/Foundation.h"
@@ -68,7 +69,13 @@ void hearHomeButton(const hardware::Press& press) {
     if (!hardware::display().isOn() && state().homeButtonWakesDisplay) turnScreenOnOverLockScreen("SpringBoard (home button)");
     return;
   }
-  if (hardware::display().isOn() && !state().lockScreenUp) core::record("screen", "home screen", {{"screen", "home"}});
+  if (!hardware::display().isOn() || state().lockScreenUp) return;
+  // A click closes Control Center, as it does on a phone; otherwise it goes home.
+  if (controlcenter::isPresented()) {
+    controlcenter::dismiss();
+    return;
+  }
+  core::record("screen", "home screen", {{"screen", "home"}});
 }
 
 }  // namespace

@@ -10,8 +10,9 @@
 //   home button, physical (platform/hardware, seen by the attached gesture recognizers):
 //                       dark: stays dark, unless homeButtonWakesDisplay is set, when the
 //                       press lights the lock screen as it goes down, as a stock phone does;
-//                       lit lock screen: nothing; lit and unlocked: a click goes to the home
-//                       screen. A double click reaches -[SBHomeHardwareButton doubleTapUp:].
+//                       lit lock screen: nothing; lit and unlocked: a click closes Control
+//                       Center when it is open, else goes to the home screen. A double
+//                       click reaches -[SBHomeHardwareButton doubleTapUp:].
 //   home button, software (_simulateHomeButtonPress): at once, no recognizer sees it;
 //                       dark: lights the lock screen; lit: nothing more than the record.
 

@@ -230,6 +230,21 @@ TEST(HomeButtonWake, AHostThatLightsTheDisplayOnAPressLeavesTheTweakNothingToDo)
   EXPECT_EQ(booted.device->log().count("display", "on"), 1u);
 }
 
+TEST(HomeButtonHost, AClickOnALitUnlockedDeviceClosesControlCenterThenGoesHome) {
+  auto booted = tweaktest::boot(plist::Dictionary{{"isEnabled", true}});
+  ASSERT_TRUE(booted.device->openControlCenter());
+  booted.device->clickHomeButton();
+  EXPECT_FALSE(booted.device->controlCenterOpen());
+  EXPECT_EQ(booted.device->log().count("screen", "home screen"), 0u);
+  booted.device->clickHomeButton();
+  EXPECT_EQ(booted.device->log().count("screen", "home screen"), 1u);
+  booted.device->pressLockButton();
+  booted.device->pressLockButton();  // the lit lock screen
+  booted.device->clickHomeButton();
+  EXPECT_EQ(booted.device->log().count("screen", "home screen"), 1u) << "nothing on the lock screen";
+  EXPECT_TRUE(booted.device->lockScreenUp());
+}
+
 TEST(Recognizers, TwoCreationsMakeSixAllAttachedAndTheConfigurationHoldsTheLastThree) {
   auto booted = tweaktest::boot(homeButtonMode(0));
   id button = springboard::homeHardwareButton();
