@@ -8,7 +8,7 @@ packages=(
   libobjc-12-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libplist-dev libcli11-dev nlohmann-json3-dev
-  libcairo2-dev
+  libcairo2-dev libpango1.0-dev fonts-inter
   binutils pkg-config
 )
 

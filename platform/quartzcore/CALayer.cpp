@@ -248,6 +248,10 @@ void setContents(id layer, CGImageRef image, double scale) {
   state.contentsScale = scale > 0 ? scale : 1;
 }
 
+void setContentDrawer(id layer, ContentDrawer drawer) {
+  if (isLayer(layer)) layerOf(layer).drawContent = std::move(drawer);
+}
+
 Presented presentation(id layer) {
   if (!isLayer(layer)) return {};
   const Geometry g = presented(layerOf(layer), now());

@@ -60,6 +60,7 @@ struct LayerState {
   bool continuousCorners = false;
   CGImageRef contents = nullptr;  // owned
   double contentsScale = 1;
+  ContentDrawer drawContent;  // what the layer's owner draws over its contents
   std::vector<objc::Ref> sublayers;
   id superlayer = nil;  // not retained: the superlayer holds this one
   std::vector<Running> animations;

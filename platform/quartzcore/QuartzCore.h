@@ -50,6 +50,12 @@ bool setModelValue(id layer, const std::string& keyPath, const Value& value);
 // What the layer shows: an image drawn into its bounds, at `scale` pixels a point.
 void setContents(id layer, CGImageRef image, double scale);
 
+// Drawing of the layer's own, as its delegate's drawLayer:inContext: does: called at every
+// render, after the background and the contents, before the sublayers, with the context
+// in the layer's coordinates and the layer's bounds. An empty function draws nothing.
+using ContentDrawer = std::function<void(CGContextRef context, CGRect bounds)>;
+void setContentDrawer(id layer, ContentDrawer drawer);
+
 // Draws `layer` and its sublayers into `context` at the present device time, in the
 // layer's own coordinates (its bounds' origin at the context's origin), as
 // -renderInContext: does: its own position and transform are not applied, its opacity is.

@@ -39,6 +39,11 @@ void draw(id layer, CGContextRef c, double now, bool placed) {
     CGContextClip(c);
   }
   if (state.contents != nullptr) CGContextDrawImage(c, box, state.contents);
+  if (state.drawContent) {
+    CGContextSaveGState(c);
+    state.drawContent(c, box);
+    CGContextRestoreGState(c);
+  }
   for (const objc::Ref& sublayer : state.sublayers) draw(sublayer, c, now, true);
   if (group) CGContextEndTransparencyLayer(c);
   CGContextRestoreGState(c);

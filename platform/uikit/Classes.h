@@ -11,6 +11,8 @@ void registerUIImage();
 void registerUIView();
 void registerUIViewAnimation();
 void registerUIImageView();
+void registerUIFont();
+void registerUITextView();
 void registerUIWindow();
 void registerUIViewController();
 void registerUIGestureRecognizer();
@@ -18,3 +20,8 @@ void registerUILongPressGestureRecognizer();
 void registerUIHBClickGestureRecognizer();
 
 }  // namespace uikit::detail
+
+namespace uikit {
+// The point size of a UIFont; UIKit's default, 12, for nil or anything else.
+double fontPointSize(id font);
+}  // namespace uikit

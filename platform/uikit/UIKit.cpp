@@ -17,6 +17,8 @@ void registerClasses() {
     detail::registerUIView();
     detail::registerUIViewAnimation();
     detail::registerUIImageView();
+    detail::registerUIFont();
+    detail::registerUITextView();
     detail::registerUIWindow();
     detail::registerUIViewController();
     detail::registerUIGestureRecognizer();

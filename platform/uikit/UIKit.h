@@ -1,8 +1,8 @@
 #pragma once
 // The stand-in UIKit: the application object (SpringBoard is its subclass), the screen,
-// colours, images, views with their animations, view controllers, windows, image
-// contexts, the picture of what the screen shows, and the gesture recognizers of the
-// hardware buttons (gestures/).
+// colours, images, fonts, views (text views among them) with their animations, view
+// controllers, windows, image contexts, the picture of what the screen shows, and the
+// gesture recognizers of the hardware buttons (gestures/).
 
 #include "platform/coregraphics/CGImage.h"
 #include "platform/objc/Runtime.h"
