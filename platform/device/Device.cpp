@@ -82,6 +82,19 @@ bool writePicture(CGImageRef image, const std::filesystem::path& file, std::stri
   return written;
 }
 
+// A file of the host's, put at a device path. One that cannot be copied is an error of
+// whoever asked: the device would otherwise start without what it was promised.
+void copyToDevice(const std::filesystem::path& source, const std::string& devicePath) {
+  auto hostPath = core::resolve(devicePath);
+  std::error_code error;
+  if (!hostPath || !core::ensureParentDirectories(*hostPath) ||
+      !std::filesystem::copy_file(source, *hostPath, std::filesystem::copy_options::overwrite_existing, error)) {
+    objc::fatal("cannot copy %s to the device's %s: %s", source.c_str(), devicePath.c_str(),
+                error ? error.message().c_str() : "not a device path");
+  }
+  core::record("file.write", devicePath, {{"path", devicePath}, {"ok", true}, {"from", source.string()}});
+}
+
 }  // namespace
 
 Device::Device(const BootOptions& options) {
@@ -104,11 +117,13 @@ Device::Device(const BootOptions& options) {
   hardware::motionWorld().setSensorPresent(options.motionSensor);
   hardware::power().setSleepsWhenIdle(options.sleepsWhenIdle);
   springboard::state().homeButtonWakesDisplay = options.homeButtonWakesDisplay;
+  springboard::state().rootFolderHasView = options.rootFolderView;
   objc::setMethodObserver(&recordMethodChange);
   objc_setGetUnknownClassHandler(&noteUnknownClass);
 
   if (options.settings) writeDevicePlist(kSettingsPath, *options.settings);
   for (const auto& [path, contents] : options.files) writeDevicePlist(path, contents);
+  for (const auto& [path, source] : options.copies) copyToDevice(source, path);
   if (options.loadTweak) installTweak(options.tweakLibrary.empty() ? builtTweakLibrary() : options.tweakLibrary);
   if (options.loadModule) installModule(options.moduleBundle.empty() ? builtModuleBundle() : options.moduleBundle);
 
@@ -156,6 +171,16 @@ std::optional<controlcenter::Look> Device::toggleLook(const std::string& identif
 bool Device::snapshot(const std::filesystem::path& file, std::string& why) const {
   objc::AutoreleasePool pool;
   return writePicture(uikit::renderScreen(), file, why);
+}
+
+bool Device::snapshotHomeScreen(const std::filesystem::path& file, std::string& why) const {
+  objc::AutoreleasePool pool;
+  id window = springboard::homeScreenWindow();
+  if (window == nil) {
+    why = "the device has no home screen";
+    return false;
+  }
+  return writePicture(uikit::renderView(window), file, why);
 }
 
 bool Device::snapshotToggle(const std::string& identifier, const std::filesystem::path& file, std::string& why) const {

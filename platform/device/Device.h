@@ -32,6 +32,8 @@ struct BootOptions {
   std::set<std::string> absentClasses;        // host classes this device does not have
   std::optional<plist::Dictionary> settings;  // the tweak's settings file, written before start
   std::vector<std::pair<std::string, plist::Dictionary>> files;  // other property lists, by device path
+  // Other files of the host's, copied to device paths before start (an image, say).
+  std::vector<std::pair<std::string, std::filesystem::path>> copies;
   bool loadTweak = true;                      // put the built Tessaro into DynamicLibraries
   std::filesystem::path tweakLibrary;         // empty: the one this build made
   bool realtime = false;
@@ -49,6 +51,8 @@ struct BootOptions {
   std::filesystem::path moduleBundle;  // empty: the one this build made
   // The host's toggle button keeps its highlight view in "_highlightedBackgroundView".
   bool buttonHighlightIvar = true;
+  // The home screen's root folder controller gives its view.
+  bool rootFolderView = true;
 };
 
 class Device {
@@ -107,6 +111,8 @@ class Device {
   // one toggle's view. False with `why` filled in when it cannot be written.
   bool snapshot(const std::filesystem::path& file, std::string& why) const;
   bool snapshotToggle(const std::string& identifier, const std::filesystem::path& file, std::string& why) const;
+  // The home screen's window as it looks, whatever covers it (the lock screen, say).
+  bool snapshotHomeScreen(const std::filesystem::path& file, std::string& why) const;
   core::EventLog& log() const { return core::eventLog(); }
 
   // The built Tessaro library, as CMake placed it.

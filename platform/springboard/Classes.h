@@ -30,6 +30,10 @@ void makeScreens();
 // The view -[SBRootFolderController rootFolderView] answers.
 void setRootFolderView(id view);
 
+// What a home click does on a lit display: closes Control Center, or goes home; nothing on
+// the lock screen.
+void homeClickOnLitDisplay();
+
 // Reachability's settings, made and filled in by SpringBoard at start.
 void setUpReachability();
 

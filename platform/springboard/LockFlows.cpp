@@ -51,7 +51,11 @@ void pressLockButton(bool simulated) {
 
 void simulateHomeButtonPress() {
   core::record("button", "home (simulated)", {{"button", "home"}, {"simulated", true}});
-  if (!hardware::display().isOn()) turnScreenOnOverLockScreen("home button (simulated)");
+  if (!hardware::display().isOn()) {
+    turnScreenOnOverLockScreen("home button (simulated)");
+  } else {
+    detail::homeClickOnLitDisplay();
+  }
 }
 
 void reportBiometricEvent(long long event) {

@@ -69,18 +69,23 @@ void hearHomeButton(const hardware::Press& press) {
     if (!hardware::display().isOn() && state().homeButtonWakesDisplay) turnScreenOnOverLockScreen("SpringBoard (home button)");
     return;
   }
-  if (!hardware::display().isOn() || state().lockScreenUp) return;
-  // A click closes Control Center, as it does on a phone; otherwise it goes home.
+  if (hardware::display().isOn()) detail::homeClickOnLitDisplay();
+}
+
+}  // namespace
+
+namespace detail {
+
+// A click closes Control Center, as it does on a phone; otherwise it goes home. On the lock
+// screen it does nothing.
+void homeClickOnLitDisplay() {
+  if (state().lockScreenUp) return;
   if (controlcenter::isPresented()) {
     controlcenter::dismiss();
     return;
   }
   core::record("screen", "home screen", {{"screen", "home"}});
 }
-
-}  // namespace
-
-namespace detail {
 
 void registerSBHomeHardwareButton() {
   core::defineHostClass("SBHomeHardwareButton", [](objc::ClassBuilder& c) {

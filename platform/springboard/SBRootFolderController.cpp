@@ -6,6 +6,7 @@
 #include "platform/objc/Message.h"
 #include "platform/objc/Ref.h"
 #include "platform/springboard/Classes.h"
+#include "platform/springboard/SpringBoard.h"
 
 namespace springboard::detail {
 namespace {
@@ -17,7 +18,7 @@ objc::Ref& rootFolder() {
   return *view;
 }
 
-id rootFolderView(id, SEL) { return rootFolder(); }
+id rootFolderView(id, SEL) { return state().rootFolderHasView ? rootFolder().get() : nil; }
 
 }  // namespace
 

@@ -44,9 +44,12 @@ id window(double level) {
   return made;
 }
 
+id homeWindow = nil;
+
 void homeScreen() {
   const CGSize screen = uikit::screenSize();
   id home = window(0);
+  homeWindow = home;
   id root = add(home, "SBRootFolderView", CGRect{CGPointZero, screen}, rgb(0.07, 0.25, 0.37));
   setRootFolderView(root);
   static const double palette[][3] = {{0.98, 0.36, 0.33}, {1.0, 0.62, 0.2},  {0.98, 0.82, 0.24}, {0.3, 0.8, 0.45},
@@ -119,3 +122,7 @@ void makeScreens() {
 }
 
 }  // namespace springboard::detail
+
+namespace springboard {
+id homeScreenWindow() { return detail::homeWindow; }
+}  // namespace springboard

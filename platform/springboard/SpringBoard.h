@@ -14,7 +14,9 @@
 //                       Center when it is open, else goes to the home screen. A double
 //                       click reaches -[SBHomeHardwareButton doubleTapUp:].
 //   home button, software (_simulateHomeButtonPress): at once, no recognizer sees it;
-//                       dark: lights the lock screen; lit: nothing more than the record.
+//                       dark: lights the lock screen; lit: as a physical click.
+//   The home screen is always there, under the lock screen while that is up: a view added
+//   to it (to its root folder view, say) shows only once the device is unlocked.
 
 #include "platform/objc/Runtime.h"
 
@@ -28,6 +30,8 @@ struct HostState {
   // A physical home-button press lights a dark display (off: it stays dark, the world the
   // home-button wake of a tweak is for).
   bool homeButtonWakesDisplay = false;
+  // The root folder controller gives its view (off: a host whose controller has none).
+  bool rootFolderHasView = true;
 };
 
 HostState& state();
@@ -51,6 +55,9 @@ void simulateHomeButtonPress();
 void turnScreenOnOverLockScreen(const char* cause);
 // The user unlocks a lit lock screen. Answers whether it was unlocked.
 bool unlock();
+
+// The home screen's window, always there under the lock screen; nil before start.
+id homeScreenWindow();
 
 // The home button's object, or nil without the class.
 id homeHardwareButton();

@@ -218,7 +218,7 @@ TEST(ScenarioParsing, ControlCenterMistakesNameTheLine) {
       {"tap tessaro\n", "test.scenario:1: usage: tap toggle NAME"},
       {"open settings\n", "test.scenario:1: unknown thing to open \"settings\" (control-center)"},
       {"snapshot screen.jpg\n", "test.scenario:1: a snapshot is a .png file, got \"screen.jpg\""},
-      {"snapshot toggle tessaro\n", "test.scenario:1: usage: snapshot FILE.png | snapshot toggle NAME FILE.png"},
+      {"snapshot toggle tessaro\n", "test.scenario:1: usage: snapshot FILE.png | snapshot home-screen FILE.png | snapshot toggle NAME FILE.png"},
       {"expect toggle tessaro background orange\n", "test.scenario:1: bad colour \"orange\""},
       {"expect toggle tessaro background #D78449\n", "test.scenario:1: usage: expect toggle NAME"},
       {"expect toggle tessaro glowing\n", "test.scenario:1: unknown toggle expectation \"glowing\""},

@@ -118,8 +118,9 @@ class Run {
   }
   bool operator()(const Snapshot& snapshot) {
     std::string why;
-    const bool written = snapshot.toggle ? device_->snapshotToggle(*snapshot.toggle, snapshot.file, why)
-                                         : device_->snapshot(snapshot.file, why);
+    const bool written = snapshot.toggle       ? device_->snapshotToggle(*snapshot.toggle, snapshot.file, why)
+                         : snapshot.homeScreen ? device_->snapshotHomeScreen(snapshot.file, why)
+                                               : device_->snapshot(snapshot.file, why);
     if (!written) fail("cannot write the snapshot " + snapshot.file.string() + ": " + why);
     return true;
   }
@@ -158,6 +159,7 @@ class Run {
       timeline_.note(0, "older gesture manager: addGestureRecognizer:toDisplay: only", {{"line", step_->line}});
     }
     if (options_.homeButtonWakesDisplay) timeline_.note(0, "a home press lights a dark display", {{"line", step_->line}});
+    if (!options_.rootFolderView) timeline_.note(0, "the root folder controller has no view", {{"line", step_->line}});
     if (options_.sleepsWhenIdle) timeline_.note(0, "sleeps past its idle-sleep window", {{"line", step_->line}});
     device_ = std::make_unique<device::Device>(options_);
     return true;
@@ -168,6 +170,14 @@ class Run {
   }
   bool operator()(const At& at) {
     device_->runUntil(at.time);
+    return true;
+  }
+  bool operator()(const ProgressImage& image) {
+    options_.copies.emplace_back("/Library/PreferenceBundles/Corvel.bundle/Progress@3x.png", image.file);
+    return true;
+  }
+  bool operator()(const NoRootFolderView&) {
+    options_.rootFolderView = false;
     return true;
   }
   bool operator()(const OlderGestureManager&) {

@@ -496,10 +496,22 @@ Command parseCommand(Line& line, const std::filesystem::path& directory) {
     return command::TapToggle{toggle(line, 2)};
   }
   if (name == "snapshot") {
-    line.expectArguments(1, 3, "snapshot FILE.png | snapshot toggle NAME FILE.png");
+    line.expectArguments(1, 3, "snapshot FILE.png | snapshot home-screen FILE.png | snapshot toggle NAME FILE.png");
     if (line.size() == 2) return command::Snapshot{std::nullopt, pictureFile(line, 1, directory)};
+    if (line.size() == 3 && line.word(1) == "home-screen") return command::Snapshot{std::nullopt, pictureFile(line, 2, directory), true};
     if (line.size() != 4 || line.word(1) != "toggle") line.fail(line.usage());
     return command::Snapshot{toggle(line, 2), pictureFile(line, 3, directory)};
+  }
+  if (name == "progress-image") {
+    line.expectArguments(0, 1, "progress-image [FILE.png]");
+    const std::filesystem::path file = line.size() == 1 ? std::filesystem::path(TESSARO_PROGRESS_IMAGE) : directory / line.word(1);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) line.fail("no image file " + quote(file.string()));
+    return command::ProgressImage{file};
+  }
+  if (name == "no-root-folder-view") {
+    line.expectArguments(0, "no-root-folder-view");
+    return command::NoRootFolderView{};
   }
   if (name == "expect") return parseExpect(line);
   line.fail("unknown command " + quote(name));
@@ -515,7 +527,8 @@ Timing timingOf(const Command& command) {
   if (std::holds_alternative<command::Without>(command) || std::holds_alternative<command::NoMotionSensor>(command) ||
       std::holds_alternative<command::IdleSleep>(command) || std::holds_alternative<command::Realtime>(command) ||
       std::holds_alternative<command::OlderGestureManager>(command) || std::holds_alternative<command::Boot>(command) ||
-      std::holds_alternative<command::Seed>(command) || std::holds_alternative<command::ScreenSize>(command)) {
+      std::holds_alternative<command::Seed>(command) || std::holds_alternative<command::ScreenSize>(command) ||
+      std::holds_alternative<command::ProgressImage>(command) || std::holds_alternative<command::NoRootFolderView>(command)) {
     return Timing::BeforeBoot;
   }
   return Timing::NeedsDevice;

@@ -153,7 +153,15 @@ struct TapToggle {
 struct Snapshot {
   std::optional<std::string> toggle;  // an identifier; none: the whole screen
   std::filesystem::path file;         // resolved against the scenario's directory
+  bool homeScreen = false;            // the home screen's window, whatever covers it
 };
+// A progress image at "/Library/PreferenceBundles/Corvel.bundle/Progress@3x.png" when the
+// device boots: the test image the build drew, or a file beside the scenario.
+struct ProgressImage {
+  std::filesystem::path file;
+};
+// A host whose root folder controller has no view.
+struct NoRootFolderView {};
 struct ExpectToggle {
   enum What { Selected, Background, Radius, Scale } what = Selected;
   std::string identifier;
@@ -172,7 +180,7 @@ using Command =
                  command::Shake, command::Replay, command::Post, command::ExpectDisplay, command::ExpectLockScreen,
                  command::ExpectSampling, command::ExpectReachability, command::ExpectCount, command::ExpectSetting,
                  command::Style, command::Seed, command::ScreenSize, command::ControlCenter, command::TapToggle,
-                 command::Snapshot, command::ExpectToggle>;
+                 command::Snapshot, command::ExpectToggle, command::ProgressImage, command::NoRootFolderView>;
 
 struct Step {
   std::size_t line = 0;
