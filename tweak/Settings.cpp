@@ -46,21 +46,6 @@ T read(id key, SEL conversion, T absent) {
   return value ? send<T()>(value, conversion) : absent;
 }
 
-// Re-reads the file when it is written, so that keys another process changed since the
-// last reload are kept; nothing is written when there is no readable file.
-void writeEnabled(BOOL enabled) {
-  static const Class numberClass = objc_getClass("NSNumber");
-  id current = host::readSettingsFile();
-  if (current != nil) {
-    send<void(id, id)>(current, "setObject:forKey:"_sel, send<id(BOOL)>(numberClass, "numberWithBool:"_sel, enabled),
-                       "isEnabled"_ns);
-    send<BOOL(id, BOOL)>(current, "writeToFile:atomically:"_sel, settingsFilePath(), YES);
-    objc::release(prefs);
-    prefs = current;
-  }
-  host::postNotification("com.brel.tessaro.prefschanged"_ns);
-}
-
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) void refreshPrefs() {
@@ -90,6 +75,21 @@ void PreferencesChangedCallback(CFNotificationCenterRef, void*, CFNotificationNa
   refreshPrefs();
 }
 
-void setEnabled(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) { writeEnabled(YES); }
+// Re-reads the file when it is written, so that keys another process changed since the
+// last reload are kept; nothing is written when there is no readable file.
+void writeIsEnabled(BOOL enabled) {
+  static const Class numberClass = objc_getClass("NSNumber");
+  id current = host::readSettingsFile();
+  if (current != nil) {
+    send<void(id, id)>(current, "setObject:forKey:"_sel, send<id(BOOL)>(numberClass, "numberWithBool:"_sel, enabled),
+                       "isEnabled"_ns);
+    send<BOOL(id, BOOL)>(current, "writeToFile:atomically:"_sel, settingsFilePath(), YES);
+    objc::release(prefs);
+    prefs = current;
+  }
+  host::postNotification("com.brel.tessaro.prefschanged"_ns);
+}
 
-void setDisabled(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) { writeEnabled(NO); }
+void setEnabled(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) { writeIsEnabled(YES); }
+
+void setDisabled(CFNotificationCenterRef, void*, CFNotificationName, const void*, CFDictionaryRef) { writeIsEnabled(NO); }

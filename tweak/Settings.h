@@ -32,6 +32,11 @@ extern "C" void refreshPrefs();
 void PreferencesChangedCallback(CFNotificationCenterRef center, void* observer, CFNotificationName name,
                                 const void* object, CFDictionaryRef userInfo);
 
+// Sets "isEnabled" in the settings file as it is now (re-read, so that keys another
+// process wrote since the last reload stay), writes it atomically and keeps it as `prefs`,
+// then posts "com.brel.tessaro.prefschanged"; with no readable file, only the post.
+void writeIsEnabled(BOOL enabled);
+
 // Switch the tweak on or off through the settings file (notification callbacks).
 void setEnabled(CFNotificationCenterRef center, void* observer, CFNotificationName name, const void* object,
                 CFDictionaryRef userInfo);

@@ -101,10 +101,16 @@ float floatIn(id dictionary, id key) {
   return objc::respondsTo(value, "floatValue"_sel) ? send<float()>(value, "floatValue"_sel) : 0.0f;
 }
 
-void animate(double seconds, std::function<void()> changes) {
+void animate(double seconds, std::function<void()> changes, std::function<void(BOOL)> then) {
   objc::Ref block = objc::makeBlock<void()>(std::move(changes));
-  objc::Ref completion = objc::makeBlock<void(BOOL)>([](BOOL) {});
+  objc::Ref completion = objc::makeBlock<void(BOOL)>([then = std::move(then)](BOOL finished) {
+    if (then) then(finished);
+  });
   send<void(double, id, id)>(UIView(), "animateWithDuration:animations:completion:"_sel, seconds, block.get(), completion.get());
+}
+
+id rootFolderView() {
+  return send<id()>(send<id()>(sharedInstance(SBIconController()), "_rootFolderController"_sel), "rootFolderView"_sel);
 }
 
 }  // namespace host

@@ -60,7 +60,12 @@ bool flagIn(id dictionary, id key);
 // A number of a dictionary read with floatValue; 0 when the key is missing or its value has
 // no floatValue (an array, say).
 float floatIn(id dictionary, id key);
-// [UIView animateWithDuration:animations:completion:] with a completion that does nothing.
-void animate(double seconds, std::function<void()> changes);
+// [UIView animateWithDuration:animations:completion:]; the completion is told whether the
+// animation ran its course, and does nothing when not given.
+void animate(double seconds, std::function<void()> changes, std::function<void(BOOL finished)> completion = {});
+
+// [[[SBIconController sharedInstance] _rootFolderController] rootFolderView]: the home
+// screen's root folder view, or nil.
+id rootFolderView();
 
 }  // namespace host
