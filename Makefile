@@ -25,6 +25,7 @@ bench: build
 # The pictures of docs/SCENARIOS.md, made again by their scenario.
 pictures: build
 	$(BUILD)/tools/tessaro-sim docs/scenarios/control-center.scenario --quiet
+	$(BUILD)/tools/tessaro-sim docs/scenarios/repair.scenario --quiet
 
 build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_ARGS) >/dev/null

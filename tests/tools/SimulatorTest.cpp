@@ -284,6 +284,29 @@ TEST_F(Simulator, TheControlCenterScenarioMakesItsPicturesAndEveryExpectationHol
   EXPECT_NE(result.out.find("toggle                 com.brel.control-center.tessaromodule tapped: on"), std::string::npos);
 }
 
+// Needs the repair run, the text views and the test progress image: the docs' pictures.
+TEST_F(Simulator, TheRepairScenarioMakesItsPicturesAndEveryExpectationHolds) {
+  std::filesystem::create_directories(directory_ / "scenarios");
+  std::filesystem::create_directories(directory_ / "images");
+  const auto scenario = directory_ / "scenarios" / "repair.scenario";
+  std::filesystem::copy_file(TESSARO_REPAIR_SCENARIO_FILE, scenario);
+  const Result result = run({scenario.string(), "--quiet"});
+  ASSERT_EQ(result.status, 0) << result.err << result.out;
+  int pictures = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(directory_ / "images")) {
+    EXPECT_EQ(slurp(entry.path()).substr(1, 3), "PNG") << entry.path();
+    ++pictures;
+  }
+  EXPECT_EQ(pictures, 8);
+}
+
+TEST_F(Simulator, AMissingProgressImageIsBadInputNamingTheLine) {
+  const auto scenario = write("image.scenario", "set isEnabled YES\nprogress-image nowhere.png\n");
+  const Result result = run({scenario.string()});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find("image.scenario:2: no image file"), std::string::npos) << result.err;
+}
+
 // The width and height of a PNG from its header.
 std::pair<int, int> pictureSize(const std::filesystem::path& file) {
   const std::string bytes = slurp(file);
