@@ -4,6 +4,7 @@
 // the argument the tweak leaves alone. The host's methods are wrapped by probes before the
 // tweak loads, so the tweak's slots hold the probes and every call-through passes one.
 
+#include "platform/controlcenter/ControlCenter.h"
 #include "platform/core/RunLoop.h"
 #include "platform/hardware/Display.h"
 #include "platform/objc/ClassBuilder.h"
@@ -132,6 +133,7 @@ struct Row {
 };
 
 const TweakInspection* tweak = nullptr;
+constexpr const char* kTessaroToggle = "com.brel.control-center.tessaromodule";
 objc::Ref keep;  // an object a row passes and needs alive
 
 plist::Dictionary homeButtonMode(int mode) {
@@ -238,27 +240,47 @@ const std::vector<Row> kRows = {
      },
      "", ""},
     {"ToggleViewLoadedFirst", "CCUIToggleViewController viewDidLoad", {{"isEnabled", true}},
-     [](tweaktest::Booted&) { keep = made("CCUIToggleViewController"); }, nullptr,
+     [](tweaktest::Booted&) {
+       // Its view loaded already (loading sends viewDidLoad), the module forgotten again.
+       keep = objc::Ref(controlcenter::controllerFor(kTessaroToggle));
+       send<id()>(keep, "view"_sel);
+       objc::release(*tweak->TessaroToggleModule);
+       *tweak->TessaroToggleModule = nil;
+     },
+     [] { return std::string(*tweak->TessaroToggleModule ? "module" : "none"); },
      [] {
        send<void()>(keep, "viewDidLoad"_sel);
        return Invocation{keep.get(), {}};
      },
-     "", ""},
+     "none", "module"},
     {"ToggleRefreshedFirst", "CCUIToggleViewController refreshState", {{"isEnabled", true}},
-     [](tweaktest::Booted&) { keep = made("CCUIToggleViewController"); }, nullptr,
+     [](tweaktest::Booted& booted) {
+       booted.device->openControlCenter();
+       booted.device->closeControlCenter();
+       booted.device->writePropertyList(device::kStylingPath,
+                                        {{"isEnabled", true}, {"isScaleToggleEnabled", true}, {"scaleToggle", 0.5}});
+       keep = objc::Ref(controlcenter::controllerFor(kTessaroToggle));
+     },
+     [] { return text(send<CGAffineTransform()>(send<id()>(keep, "view"_sel), "transform"_sel).a); },
      [] {
        send<void()>(keep, "refreshState"_sel);
        return Invocation{keep.get(), {}};
      },
-     "", ""},
-    {"ControlCenterPresentedLast", "CCUIModularControlCenterOverlayViewController _beginPresentationAnimated:interactive:",
-     {{"isEnabled", true}}, [](tweaktest::Booted&) { keep = made("CCUIModularControlCenterOverlayViewController"); },
-     nullptr,
+     "1", "0.5"},
+    {"ControlCenterPresentedAfterTheToggleIsSet",
+     "CCUIModularControlCenterOverlayViewController _beginPresentationAnimated:interactive:", {{"isEnabled", true}},
+     [](tweaktest::Booted& booted) {
+       booted.device->openControlCenter();  // the tweak learns its module
+       booted.device->closeControlCenter();
+       send<void(BOOL)>(controlcenter::moduleFor(kTessaroToggle), "setSelected:"_sel, NO);
+       keep = made("CCUIModularControlCenterOverlayViewController");
+     },
+     [] { return text(send<BOOL()>(controlcenter::moduleFor(kTessaroToggle), "isSelected"_sel)); },
      [] {
        send<void(BOOL, BOOL)>(keep, "_beginPresentationAnimated:interactive:"_sel, YES, NO);
        return Invocation{keep.get(), {"YES", "NO"}};
      },
-     "", ""},
+     "YES", "YES"},
     {"DisplayTurningOnBeforeTheDelayedWork", "SBDashBoardViewController _displayWillTurnOnWhileOnDashBoard:",
      homeButtonMode(0),
      [](tweaktest::Booted& booted) {
