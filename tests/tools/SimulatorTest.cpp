@@ -73,6 +73,8 @@ class Simulator : public ::testing::Test {
     return path;
   }
 
+  int runDocsScenario(const std::filesystem::path& file, Result& result);
+
   static std::vector<nlohmann::json> jsonLines(const Result& result) {
     std::vector<nlohmann::json> events;
     for (const auto& line : result.lines()) events.push_back(nlohmann::json::parse(line));
@@ -267,37 +269,35 @@ TEST_F(Simulator, RealtimeFollowsTheWallClock) {
 
 // ---- Control Center ---------------------------------------------------------------------
 
-// Needs the module bundle and the tweak's styling: the shipped scenario of the docs' pictures.
-TEST_F(Simulator, TheControlCenterScenarioMakesItsPicturesAndEveryExpectationHolds) {
+// A scenario of docs/scenarios, run where it writes its pictures (../images beside its
+// folder) into this test's directory; answers how many PNG files it made.
+int Simulator::runDocsScenario(const std::filesystem::path& file, Result& result) {
   std::filesystem::create_directories(directory_ / "scenarios");
   std::filesystem::create_directories(directory_ / "images");
-  const auto scenario = directory_ / "scenarios" / "control-center.scenario";
-  std::filesystem::copy_file(TESSARO_CONTROL_CENTER_SCENARIO_FILE, scenario);
-  const Result result = run({scenario.string(), "--quiet"});
-  ASSERT_EQ(result.status, 0) << result.err << result.out;
+  const auto scenario = directory_ / "scenarios" / file.filename();
+  std::filesystem::copy_file(file, scenario);
+  result = run({scenario.string(), "--quiet"});
   int pictures = 0;
   for (const auto& entry : std::filesystem::directory_iterator(directory_ / "images")) {
     EXPECT_EQ(slurp(entry.path()).substr(1, 3), "PNG") << entry.path();
     ++pictures;
   }
-  EXPECT_EQ(pictures, 9);
+  return pictures;
+}
+
+// Needs the module bundle and the tweak's styling: the shipped scenario of the docs' pictures.
+TEST_F(Simulator, TheControlCenterScenarioMakesItsPicturesAndEveryExpectationHolds) {
+  Result result;
+  EXPECT_EQ(runDocsScenario(TESSARO_CONTROL_CENTER_SCENARIO_FILE, result), 9);
+  ASSERT_EQ(result.status, 0) << result.err << result.out;
   EXPECT_NE(result.out.find("toggle                 com.brel.control-center.tessaromodule tapped: on"), std::string::npos);
 }
 
 // Needs the repair run, the text views and the test progress image: the docs' pictures.
 TEST_F(Simulator, TheRepairScenarioMakesItsPicturesAndEveryExpectationHolds) {
-  std::filesystem::create_directories(directory_ / "scenarios");
-  std::filesystem::create_directories(directory_ / "images");
-  const auto scenario = directory_ / "scenarios" / "repair.scenario";
-  std::filesystem::copy_file(TESSARO_REPAIR_SCENARIO_FILE, scenario);
-  const Result result = run({scenario.string(), "--quiet"});
+  Result result;
+  EXPECT_EQ(runDocsScenario(TESSARO_REPAIR_SCENARIO_FILE, result), 8);
   ASSERT_EQ(result.status, 0) << result.err << result.out;
-  int pictures = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(directory_ / "images")) {
-    EXPECT_EQ(slurp(entry.path()).substr(1, 3), "PNG") << entry.path();
-    ++pictures;
-  }
-  EXPECT_EQ(pictures, 8);
 }
 
 TEST_F(Simulator, AMissingProgressImageIsBadInputNamingTheLine) {
