@@ -41,23 +41,30 @@ PangoFontMap* fontMap() {
   return map;
 }
 
+// No hinting, grey antialiasing: the same for every layout, made once.
+const cairo_font_options_t* fontOptions() {
+  static cairo_font_options_t* const options = [] {
+    cairo_font_options_t* made = cairo_font_options_create();
+    cairo_font_options_set_hint_style(made, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(made, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_antialias(made, CAIRO_ANTIALIAS_GRAY);
+    return made;
+  }();
+  return options;
+}
+
 struct LayoutDeleter {
   void operator()(PangoLayout* layout) const { g_object_unref(layout); }
 };
 using Layout = std::unique_ptr<PangoLayout, LayoutDeleter>;
 
 // A layout of `text` for drawing through `cr`, or for measuring when `cr` is null. One
-// point is one user unit; no hinting, grey antialiasing.
+// point is one user unit.
 Layout layoutFor(cairo_t* cr, std::string_view text, const TextStyle& style, double width) {
   PangoFontMap* map = fontMap();
   if (map == nullptr) return nullptr;
   PangoContext* context = pango_font_map_create_context(map);
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-  pango_cairo_context_set_font_options(context, options);
-  cairo_font_options_destroy(options);
+  pango_cairo_context_set_font_options(context, fontOptions());
   if (cr != nullptr) pango_cairo_update_context(cr, context);
   Layout layout(pango_layout_new(context));
   g_object_unref(context);  // the layout keeps it

@@ -254,8 +254,7 @@ void setContentDrawer(id layer, ContentDrawer drawer) {
 
 Presented presentation(id layer) {
   if (!isLayer(layer)) return {};
-  const Geometry g = presented(layerOf(layer), now());
-  return Presented{g.bounds, g.position, g.transform, g.opacity, g.cornerRadius, g.background};
+  return presented(layerOf(layer), now());
 }
 
 void registerCALayer() {

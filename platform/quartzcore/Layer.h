@@ -15,16 +15,6 @@
 
 namespace quartzcore {
 
-// The animatable values of a layer.
-struct Geometry {
-  CGRect bounds{};
-  CGPoint position{};
-  CGAffineTransform transform = CGAffineTransformIdentity;
-  double opacity = 1;
-  double cornerRadius = 0;
-  Color background{};
-};
-
 // A cubic timing curve through (0, 0) and (1, 1), as CAMediaTimingFunction's.
 struct Timing {
   double x1 = 0, y1 = 0, x2 = 1, y2 = 1;

@@ -30,8 +30,8 @@ using StopHandler = std::function<void(bool finished)>;
 bool animate(id layer, const std::string& keyPath, const Value& from, const Value& to, double seconds,
              const std::string& key, StopHandler onStop);
 
-// The layer's values as they show at the present device time.
-struct Presented {
+// The animatable values of a layer: what it was set to (its model), or what it shows.
+struct Geometry {
   CGRect bounds{};
   CGPoint position{};
   CGAffineTransform transform = CGAffineTransformIdentity;
@@ -39,6 +39,9 @@ struct Presented {
   double cornerRadius = 0;
   Color background{};
 };
+using Presented = Geometry;
+
+// The layer's values as they show at the present device time.
 Presented presentation(id layer);
 // The value of an animatable key path as it shows now; none for another key path.
 std::optional<Value> presentedValue(id layer, const std::string& keyPath);

@@ -26,7 +26,7 @@ struct Color {
 
 using Value = std::variant<double, CGPoint, CGSize, CGRect, CGAffineTransform, Color>;
 
-struct Geometry;  // the animatable part of a layer, in Layer.h
+struct Geometry;  // the animatable part of a layer, in QuartzCore.h
 
 // The key path's accessors, or none when the key path is not animatable.
 struct KeyPath {

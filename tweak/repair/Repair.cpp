@@ -37,7 +37,7 @@ using RunRef = std::shared_ptr<Run>;
 Class classNamed(const char* name) { return objc_getClass(name); }
 
 id color(double red, double green, double blue, double alpha) {
-  return send<id(double, double, double, double)>(classNamed("UIColor"), "colorWithRed:green:blue:alpha:"_sel, red,
+  return send<id(double, double, double, double)>(host::UIColor(), "colorWithRed:green:blue:alpha:"_sel, red,
                                                   green, blue, alpha);
 }
 
@@ -55,14 +55,14 @@ RunRef buildOverlay() {
   auto run = std::make_shared<Run>();
 
   run->overlay = viewOfClass("UIView", screen);
-  send<void(id)>(run->overlay, "setBackgroundColor:"_sel, send<id()>(classNamed("UIColor"), "blackColor"_sel));
+  send<void(id)>(run->overlay, "setBackgroundColor:"_sel, send<id()>(host::UIColor(), "blackColor"_sel));
   send<void(BOOL)>(send<id()>(run->overlay, "layer"_sel), "setMasksToBounds:"_sel, NO);
 
   run->status = viewOfClass("UITextView", CGRectMake(0, 0, width, 40));
   send<void(CGPoint)>(run->status, "setCenter:"_sel, CGPointMake(width / 2, height / 2 - 30));
   send<void(BOOL)>(run->status, "setSelectable:"_sel, NO);
   send<void(long long)>(run->status, "setTextAlignment:"_sel, kTextAlignmentCenter);
-  send<void(id)>(run->status, "setBackgroundColor:"_sel, send<id()>(classNamed("UIColor"), "clearColor"_sel));
+  send<void(id)>(run->status, "setBackgroundColor:"_sel, send<id()>(host::UIColor(), "clearColor"_sel));
   send<void(BOOL)>(run->status, "setClipsToBounds:"_sel, YES);
   send<void(id)>(run->status, "setFont:"_sel, send<id(double)>(classNamed("UIFont"), "systemFontOfSize:"_sel, 26.0));
   send<void(id)>(run->status, "setTextColor:"_sel, color(1.0, 1.0, 1.0, 0.95));
