@@ -1,11 +1,15 @@
 #pragma once
 // What the device did, in device time: every effect the host can see (display, presses,
 // vibrations, notifications, settings writes, hooks, idle-sleep requests, ...). Tests
-// assert on it; the simulator prints it.
+// assert on it; the simulator prints it. By default every event is kept; a long run keeps
+// counts only (per kind, and per kind and text for the texts asked for beforehand), so
+// that its memory does not grow with its length.
 
 #include <nlohmann/json.hpp>
 
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,14 +32,24 @@ class EventLog {
   const std::vector<Event>& events() const { return events_; }
   std::vector<Event> ofKind(std::string_view kind) const;
   std::size_t count(std::string_view kind) const;
+  // Counted as events come when asked for with countText beforehand; otherwise from the
+  // kept events (0 when none are kept).
   std::size_t count(std::string_view kind, std::string_view text) const;
+
+  // false: events are passed to the listener and counted, no longer kept.
+  void setKeepEvents(bool keep);
+  // From now on, events of this kind and text are counted.
+  void countText(const std::string& kind, const std::string& text);
 
   // Called for each event as it is recorded (the simulator streams the timeline).
   void setListener(Listener listener) { listener_ = std::move(listener); }
-  void clear() { events_.clear(); }
+  void clear();
 
  private:
   std::vector<Event> events_;
+  bool keep_ = true;
+  std::map<std::string, std::size_t, std::less<>> kindCounts_;
+  std::map<std::pair<std::string, std::string>, std::size_t, std::less<>> textCounts_;
   Listener listener_;
 };
 

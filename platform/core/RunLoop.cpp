@@ -2,6 +2,7 @@
 
 #include "platform/objc/AutoreleasePool.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -39,9 +40,9 @@ double RunLoop::nextTime() const {
   return queue_.empty() ? std::numeric_limits<double>::infinity() : queue_.begin()->first.first;
 }
 
-bool RunLoop::runNextDueBy(double limit) {
+bool RunLoop::runNextDueBy(double limit, WorkId before) {
   for (auto entry = queue_.begin(); entry != queue_.end() && entry->first.first <= limit; ++entry) {
-    if (gate_ && !gate_(entry->second.source)) continue;
+    if (entry->first.second >= before || (gate_ && !gate_(entry->second.source))) continue;
     const double at = entry->first.first;
     Item item = std::move(entry->second);
     times_.erase(entry->first.second);
@@ -60,6 +61,25 @@ void RunLoop::runUntil(double time) {
   }
   if (realtime_) waitForWallClock(time);
   if (time > now_) now_ = time;
+}
+
+double RunLoop::nextRunnableTime() const {
+  for (const auto& [key, item] : queue_) {
+    if (!gate_ || gate_(item.source)) return key.first;
+  }
+  return std::numeric_limits<double>::infinity();
+}
+
+std::size_t RunLoop::runTurn() {
+  const double next = nextRunnableTime();
+  if (next == std::numeric_limits<double>::infinity()) return 0;
+  const double start = std::max(now_, next);
+  const WorkId before = nextId_;
+  std::size_t ran = 0;
+  while (runNextDueBy(start, before)) ++ran;
+  if (realtime_) waitForWallClock(start);
+  if (start > now_) now_ = start;
+  return ran;
 }
 
 bool RunLoop::runUntilIdle(double limit) {

@@ -33,10 +33,17 @@ class RunLoop {
   std::size_t pending() const { return queue_.size(); }
   // The time of the earliest waiting work, or infinity.
   double nextTime() const;
+  // The same, less work the gate holds back now: what a loop driving the clock waits for.
+  double nextRunnableTime() const;
 
   // Runs everything due up to `time` (inclusive), then sets the clock to `time`.
   void runUntil(double time);
   void runFor(double seconds) { runUntil(now_ + seconds); }
+  // One turn, as a run loop wakes: the clock moves to the earliest work it may run (if that
+  // lies ahead), then runs the work that was waiting and due at the turn's start; work
+  // added during the turn waits for a later one. Answers how many pieces ran (0: none
+  // waiting, or all held back).
+  std::size_t runTurn();
   // Runs until nothing is left or the clock would pass `limit`; answers whether idle.
   bool runUntilIdle(double limit = std::numeric_limits<double>::infinity());
 
@@ -54,7 +61,8 @@ class RunLoop {
   };
   using Key = std::pair<double, WorkId>;
 
-  bool runNextDueBy(double limit);
+  // Work added before `before` only.
+  bool runNextDueBy(double limit, WorkId before = std::numeric_limits<WorkId>::max());
   void waitForWallClock(double deviceTime) const;
 
   double now_ = 0.0;

@@ -8,6 +8,8 @@
 #include "platform/objc/Block.h"
 #include "platform/objc/ClassBuilder.h"
 
+#include <set>
+
 namespace coremotion {
 namespace {
 
@@ -16,6 +18,8 @@ using objc::send;
 
 long long delivered = 0;
 int active = 0;
+// The update intervals of the managers delivering now, one entry each.
+std::multiset<double> activeIntervals;
 
 struct MotionState {
   hardware::MotionReading reading;
@@ -36,6 +40,7 @@ struct ManagerState {
     if (pending != 0) core::RunLoop::main().cancel(pending);
     if (active) {
       --coremotion::active;
+      activeIntervals.erase(activeIntervals.find(interval));
       core::record("motion", "updates ended: manager released", {{"active", coremotion::active}});
     }
   }
@@ -69,7 +74,10 @@ void deliver(id manager) {
 BOOL isDeviceMotionAvailable(id, SEL) { return hardware::motionWorld().sensorPresent() ? YES : NO; }
 BOOL isDeviceMotionActive(id self, SEL) { return managerOf(self).active ? YES : NO; }
 void setDeviceMotionUpdateInterval(id self, SEL, double interval) {
-  managerOf(self).interval = interval > 0.001 ? interval : 0.001;
+  ManagerState& state = managerOf(self);
+  if (state.active) activeIntervals.erase(activeIntervals.find(state.interval));
+  state.interval = interval > 0.001 ? interval : 0.001;
+  if (state.active) activeIntervals.insert(state.interval);
 }
 double deviceMotionUpdateInterval(id self, SEL) { return managerOf(self).interval; }
 
@@ -80,6 +88,7 @@ void startDeviceMotionUpdatesToQueue(id self, SEL, id, id handler) {
   if (state.active) return;
   state.active = true;
   ++active;
+  activeIntervals.insert(state.interval);
   core::record("motion", "updates started", {{"active", active}, {"interval", state.interval}});
   scheduleNext(self);
 }
@@ -88,6 +97,7 @@ void stopDeviceMotionUpdates(id self, SEL) {
   ManagerState& state = managerOf(self);
   if (state.active) {
     --active;
+    activeIntervals.erase(activeIntervals.find(state.interval));
     core::record("motion", "updates stopped", {{"active", active}});
   }
   state.active = false;
@@ -118,5 +128,6 @@ void registerClasses() {
 
 long long deliveredReadings() { return delivered; }
 int activeManagers() { return active; }
+std::vector<double> activeUpdateIntervals() { return {activeIntervals.begin(), activeIntervals.end()}; }
 
 }  // namespace coremotion

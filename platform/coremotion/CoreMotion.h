@@ -2,6 +2,8 @@
 // The stand-in CoreMotion: CMMotionManager delivers CMDeviceMotion readings of the device's
 // motion world (platform/hardware) on the main run loop, about once per update interval.
 
+#include <vector>
+
 namespace coremotion {
 
 void registerClasses();
@@ -9,5 +11,7 @@ void registerClasses();
 long long deliveredReadings();
 // How many motion managers are delivering now.
 int activeManagers();
+// Their update intervals, in seconds, smallest first.
+std::vector<double> activeUpdateIntervals();
 
 }  // namespace coremotion

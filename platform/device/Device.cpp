@@ -201,6 +201,8 @@ std::filesystem::path Device::builtTweakLibrary() {
 double Device::now() const { return core::RunLoop::main().now(); }
 void Device::runFor(double seconds) { core::RunLoop::main().runFor(seconds); }
 void Device::runUntil(double time) { core::RunLoop::main().runUntil(time); }
+std::size_t Device::runTurn() { return core::RunLoop::main().runTurn(); }
+double Device::nextWorkTime() const { return core::RunLoop::main().nextRunnableTime(); }
 bool Device::runUntilIdle(double limitSeconds) { return core::RunLoop::main().runUntilIdle(now() + limitSeconds); }
 
 void Device::pressLockButton() {

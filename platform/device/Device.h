@@ -66,6 +66,11 @@ class Device {
   void runFor(double seconds);
   void runUntil(double time);
   bool runUntilIdle(double limitSeconds = 3600.0);
+  // One turn of the main run loop (see core::RunLoop::runTurn): how many pieces of work ran.
+  std::size_t runTurn();
+  // The device time of the earliest work it may run (a sleeping device holds some back),
+  // or infinity.
+  double nextWorkTime() const;
 
   // The user, and the world around the device.
   void pressLockButton();

@@ -19,6 +19,9 @@ namespace foundation {
 // Idempotent.
 void registerClasses();
 
+// NSTimers that repeat and have not been invalidated (the run loop holds each).
+int validRepeatingTimers();
+
 objc::Ref makeString(std::string_view text);
 objc::Ref makeNumber(bool value);
 objc::Ref makeNumber(long long value);

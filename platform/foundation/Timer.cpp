@@ -7,11 +7,14 @@
 #include "platform/objc/ClassBuilder.h"
 #include "platform/objc/Message.h"
 
+#include <cstdio>
 #include <string>
-
 
 namespace foundation::detail {
 namespace {
+
+// Valid repeating timers: each stays scheduled until invalidated.
+int repeatingTimers = 0;
 
 using namespace objc::literals;
 using objc::send;
@@ -80,6 +83,16 @@ id scheduledTimer(id cls, SEL, double interval, id target, SEL action, id userIn
   state.valid = true;
   state.fireDate = core::RunLoop::main().now() + state.interval;
   arm(timer);
+  if (state.repeats) {
+    ++repeatingTimers;
+  } else {
+    // A time-out being armed, so that a timeline can say when it was.
+    const std::string name = std::string("-[") + objc::nameOf(objc::classOf(target)) + " " + sel_getName(action) + "]";
+    char in[48];
+    std::snprintf(in, sizeof in, " in %g s", state.interval);
+    core::record("timer.scheduled", name + in,
+                 {{"class", objc::nameOf(objc::classOf(target))}, {"selector", sel_getName(action)}, {"interval", state.interval}});
+  }
   return objc::autorelease(timer);
 }
 
@@ -87,6 +100,7 @@ void invalidate(id self, SEL) {
   TimerState& state = timerOf(self);
   if (!state.valid) return;
   state.valid = false;
+  if (state.repeats) --repeatingTimers;
   objc::Ref keep{self};
   if (state.pending != 0) core::RunLoop::main().cancel(state.pending);
   state.pending = 0;
@@ -113,4 +127,10 @@ void registerTimerClass() {
       .build();
 }
 
+int validRepeatingTimers() { return repeatingTimers; }
+
 }  // namespace foundation::detail
+
+namespace foundation {
+int validRepeatingTimers() { return detail::validRepeatingTimers(); }
+}  // namespace foundation

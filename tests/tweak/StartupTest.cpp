@@ -24,8 +24,10 @@ std::vector<std::string> definedDynamicSymbols(const std::filesystem::path& libr
   return symbols;
 }
 
-TEST(Library, ExportsRefreshPrefsAndNothingElseOfTheTweak) {
-  EXPECT_EQ(definedDynamicSymbols(device::Device::builtTweakLibrary()), std::vector<std::string>{"refreshPrefs"});
+// refreshPrefs for the host, and the motion state that tools read as a debugger would.
+TEST(Library, ExportsRefreshPrefsAndTheMotionStateOnly) {
+  EXPECT_EQ(definedDynamicSymbols(device::Device::builtTweakLibrary()),
+            (std::vector<std::string>{"motionType", "refreshPrefs", "rollingX", "rollingY", "rollingZ"}));
 }
 
 TEST(Startup, RegistersTheFourObserversInOrderThenLoadsSettingsBeforeAnyHook) {
