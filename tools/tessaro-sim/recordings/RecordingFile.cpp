@@ -22,7 +22,9 @@ std::string systemError(const char* what) { return std::string(what) + ": " + st
 }  // namespace
 
 RecordingFile::RecordingFile(std::filesystem::path file, std::size_t capacity)
-    : path_(std::move(file)), capacity_(capacity), buffer_(new char[capacity + kPadding]()) {
+    : path_(std::move(file)), capacity_(capacity), buffer_(new char[capacity + kPadding]) {
+  // Only the padding is set: the rest is written by read(2) before it is looked at.
+  std::memset(buffer_.get() + capacity_, 0, kPadding);
   // O_NONBLOCK so that opening a FIFO returns at once; cleared again for the reads.
   fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) throw RecordingError(path_, 0, std::nullopt, systemError("cannot open"));
