@@ -21,6 +21,7 @@ bench: build
 	$(BUILD)/bench/snapshot-bench
 	$(BUILD)/bench/snapshot-bench --screen=5.5
 	$(BUILD)/bench/module-bench
+	$(BUILD)/bench/recording-bench
 
 # The pictures of docs/SCENARIOS.md, made again by their scenario.
 pictures: build

@@ -3,10 +3,14 @@
 // however long the recording is. Two forms:
 //   JSON, as ResearchKit's device-motion recorder writes it: an array of objects with
 //     "timestamp" (s), "gravity" and "userAcceleration" ({"x","y","z"} in g); other
-//     fields are ignored.
+//     fields are ignored: their structure must be JSON, their values are not looked at.
 //   CSV: a header line, then "timestamp, gravity x, y, z, user acceleration x, y, z".
 // ".json" and ".csv" files are read as such; any other name is read as JSON when its
 // first non-blank character is '[' or '{', as CSV otherwise.
+// Only regular files are read (a FIFO or a device is refused before it is read). A
+// recording has at least one reading, timestamps that never go backwards and a finite span
+// from its first to its last; anything else is a RecordingError.
+// For a recording held in memory, read once and replayed many times, see LoadedRecording.h.
 
 #include "platform/hardware/MotionWorld.h"
 
@@ -38,16 +42,25 @@ class RecordingError : public std::runtime_error {
   std::string problem_;
 };
 
-// Opens the recording; its readings come as next() is called. Throws RecordingError when
-// the file cannot be opened, and later from next() at the first bad reading.
-std::unique_ptr<hardware::ReadingStream> openRecording(const std::filesystem::path& file);
-
 struct RecordingSummary {
   long long readings = 0;
   double firstTimestamp = 0;
   double lastTimestamp = 0;
   double seconds() const { return lastTimestamp - firstTimestamp; }
 };
+
+// A recording being read. Its summary grows with each reading given out; once next() has
+// answered none, it is the whole recording's, checked as scanRecording checks it, so one
+// pass can both replay and summarize.
+class RecordingStream : public hardware::ReadingStream {
+ public:
+  virtual RecordingSummary summary() const = 0;
+};
+
+// Opens the recording; its readings come as next() is called. Throws RecordingError when
+// the file cannot be opened, and later from next() at the first bad reading (or at the
+// end, for a recording without readings).
+std::unique_ptr<RecordingStream> openRecording(const std::filesystem::path& file);
 
 // Reads the whole recording once, in constant memory: a bad file throws here, before
 // anything is replayed.
