@@ -159,8 +159,28 @@ TEST(ScenarioParsing, MistakesNameTheFileAndLine) {
        "test.scenario:2: \"without\" must come before the device boots; line 1 needs the device and boots it"},
       {"boot\nrealtime\n", "test.scenario:2: \"realtime\" must come before the device boots; line 1 boots it"},
       {"boot\nboot\n", "test.scenario:2: the device has already booted"},
-      {"expect display \x9c\n", "test.scenario:1: expected on or off, got \"\xef\xbf\xbd\""},
-      {"frob\xff\n", "test.scenario:1: unknown command \"frob\xef\xbf\xbd\""},
+      // Bytes that are no UTF-8 are refused where they stand, shown escaped.
+      {"expect display \x9c\n", "test.scenario:1: not UTF-8 text: byte \\x9C at column 16"},
+      {"wait 1\nfrob\xff\n", "test.scenario:2: not UTF-8 text: byte \\xFF at column 5"},
+      {"set key \"\xc0\xaf\"\n", "test.scenario:1: not UTF-8 text: byte \\xC0 at column 10"},
+      {"pose \xed\xa0\x80\n", "test.scenario:1: not UTF-8 text: byte \\xED at column 6"},
+      {"wait 2\xe2\x82\n", "test.scenario:1: not UTF-8 text: byte \\xE2 at column 7"},
+      // Durations are finite and at most a day a line; an `at` jumps at most a day.
+      {"wait 1e308h\n", "test.scenario:1: duration \"1e308h\" is too large"},
+      {"wait 1e12\n", "test.scenario:1: duration \"1e12\" is longer than one line may run the device"},
+      {"wait 25 h\n", "test.scenario:1: duration \"25\" is longer than one line may run the device"},
+      {"hold home 2d\n", "test.scenario:1: unknown unit \"d\""},
+      {"press home twice gap 2e5\n", "test.scenario:1: gap \"2e5\" is longer than one line may run the device"},
+      {"at 90000\n", "test.scenario:1: at 90000.0 s lies more than a day"},
+      {"at 80000\nat 170000\n", "test.scenario:2: at 170000.0 s lies more than a day"},
+      // A misspelt event kind is no count of 0.
+      {"expect count dispaly == 0\n", "test.scenario:1: unknown event kind \"dispaly\" (did you mean display?"},
+      {"expect count Display \"on\" == 1\n", "test.scenario:1: unknown event kind \"Display\" (did you mean display?"},
+      {"expect sampling interval\n", "test.scenario:1: usage: expect sampling interval SECONDS"},
+      {"expect sampling interval 0\n", "test.scenario:1: a sampling interval is more than 0 s"},
+      {"step 2\n", "test.scenario:1: usage: step"},
+      {"edit-settings isEnabled\n", "test.scenario:1: usage: edit-settings KEY VALUE"},
+      {"plot run.pdf\n", "test.scenario:1: a plot is a .png or .svg file"},
   };
   for (const auto& [text, message] : cases) {
     SCOPED_TRACE(text);
@@ -232,6 +252,45 @@ TEST(ScenarioParsing, ControlCenterMistakesNameTheLine) {
     SCOPED_TRACE(text);
     EXPECT_EQ(errorOf(text).rfind(message, 0), 0u) << errorOf(text);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScenarioParsing, SettingsKeysTheTweakDoesNotReadWarnAndStrictMakesThemErrors) {
+  const auto scenario = parse(
+      "set motionSensitivity 3\nset isEnabled \"yes\"\nunset frobnicate\nset motionSenstivity 3\n"
+      "edit-settings tapToWakeMode 1.5\nset bgTessaroColor 3\n");
+  ASSERT_EQ(scenario.warnings.size(), 5u);
+  EXPECT_EQ(scenario.warnings[0],
+            "test.scenario:1: warning: unknown settings key \"motionSensitivity\" (did you mean motionSenstivity?); "
+            "the tweak does not read it");
+  EXPECT_NE(scenario.warnings[1].find(":2: warning: isEnabled is read as a boolean; got a string"), std::string::npos);
+  EXPECT_EQ(scenario.warnings[2].find("did you mean"), std::string::npos) << "nothing near enough to suggest";
+  EXPECT_NE(scenario.warnings[3].find(":5: warning: tapToWakeMode is read as a whole number; got a real number, which "
+                                      "the tweak truncates"),
+            std::string::npos);
+  EXPECT_NE(scenario.warnings[4].find(":6: warning: bgTessaroColor is read as a colour string"), std::string::npos);
+  // The key is written all the same.
+  EXPECT_EQ(stepAs<command::Set>(scenario, 0).key, "motionSensitivity");
+  EXPECT_FALSE(stepAs<command::Set>(scenario, 4).notify);
+
+  EXPECT_NE(errorOf("strict\nset motionSensitivity 3\n").find("test.scenario:2: unknown settings key"), std::string::npos);
+  try {
+    parseScenario("set motionSensitivity 3\n", "test.scenario", ".", true);
+    ADD_FAILURE() << "strict parsing let an unknown key through";
+  } catch (const ScenarioError& error) {
+    EXPECT_NE(std::string(error.what()).find("(strict)"), std::string::npos);
+  }
+}
+
+TEST(ScenarioParsing, EveryCountableKindIsKnownAndTheTextsAskedForAreCounted) {
+  const auto scenario = parse("expect count display \"on\" == 1\nexpect count scenario >= 1\nexpect count timer.scheduled == 1\n");
+  ASSERT_EQ(scenario.countedTexts.size(), 1u);
+  EXPECT_EQ(scenario.countedTexts[0], (std::pair<std::string, std::string>{"display", "on"}));
+  EXPECT_EQ(closestKind("notification.post"), "notification.posted");
+  EXPECT_EQ(closestKind("lowpowermode"), "lowPowerMode");
 }
 
 }  // namespace

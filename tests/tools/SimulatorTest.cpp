@@ -15,74 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/SimulatorFixture.h"
+
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-  std::vector<std::string> lines() const {
-    std::vector<std::string> lines;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-  }
-};
-
-std::string shellQuoted(const std::string& word) {
-  std::string quoted = "'";
-  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class Simulator : public ::testing::Test {
- protected:
-  void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() / ("tessaro-sim-test-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(directory_);
-  }
-  void TearDown() override { std::filesystem::remove_all(directory_); }
-
-  // Runs the simulator with stdout and stderr captured apart (stderr a file, not a terminal).
-  Result run(const std::vector<std::string>& arguments) {
-    std::string command = shellQuoted(TESSARO_SIM);
-    for (const auto& argument : arguments) command += " " + shellQuoted(argument);
-    const auto errors = directory_ / "stderr";
-    command += " 2>" + shellQuoted(errors.string());
-    Result result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = slurp(errors);
-    return result;
-  }
-
-  std::filesystem::path write(const std::string& name, const std::string& contents) {
-    const auto path = directory_ / name;
-    std::ofstream(path, std::ios::binary) << contents;
-    return path;
-  }
-
-  int runDocsScenario(const std::filesystem::path& file, Result& result);
-
-  static std::vector<nlohmann::json> jsonLines(const Result& result) {
-    std::vector<nlohmann::json> events;
-    for (const auto& line : result.lines()) events.push_back(nlohmann::json::parse(line));
-    return events;
-  }
-
-  std::filesystem::path directory_;
-};
+using namespace simtest;
 
 // ---- Scenarios --------------------------------------------------------------------------
 
@@ -271,7 +208,9 @@ TEST_F(Simulator, RealtimeFollowsTheWallClock) {
 
 // A scenario of docs/scenarios, run where it writes its pictures (../images beside its
 // folder) into this test's directory; answers how many PNG files it made.
-int Simulator::runDocsScenario(const std::filesystem::path& file, Result& result) {
+}  // namespace
+
+int simtest::Simulator::runDocsScenario(const std::filesystem::path& file, Result& result) {
   std::filesystem::create_directories(directory_ / "scenarios");
   std::filesystem::create_directories(directory_ / "images");
   const auto scenario = directory_ / "scenarios" / file.filename();
@@ -284,6 +223,8 @@ int Simulator::runDocsScenario(const std::filesystem::path& file, Result& result
   }
   return pictures;
 }
+
+namespace {
 
 // Needs the module bundle and the tweak's styling: the shipped scenario of the docs' pictures.
 TEST_F(Simulator, TheControlCenterScenarioMakesItsPicturesAndEveryExpectationHolds) {
@@ -384,8 +325,10 @@ TEST_F(Simulator, EveryRecordedMotionReplaysToItsLastReading) {
     EXPECT_EQ(result.err, "") << "no progress into a pipe";
     const auto lines = jsonLines(result);
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back()["summary"]["readings"], elements);
-    for (std::size_t i = 0; i + 1 < lines.size(); ++i) EXPECT_TRUE(lines[i].contains("time")) << lines[i];
+    EXPECT_EQ(lines.front()["event"], "settings");
+    EXPECT_EQ(lines.back()["event"], "summary");
+    EXPECT_EQ(lines.back()["readings"], elements);
+    for (const auto& line : lines) EXPECT_TRUE(line.contains("time") && line["time"].is_number()) << line;
     ++replayed;
   }
   EXPECT_GE(replayed, 1);
@@ -400,12 +343,21 @@ TEST_F(Simulator, ALiftInACsvRecordingWakesOnceAndTheSummarySaysSo) {
   }
   const Result result = run({"replay", write("lift.csv", csv).string(), "--json"});
   ASSERT_EQ(result.status, 0) << result.err;
-  const auto lines = jsonLines(result);
-  ASSERT_EQ(lines.size(), 2u) << result.out;
-  EXPECT_EQ(lines[0]["event"], "display");
-  EXPECT_EQ(lines[0]["text"], "on");
-  EXPECT_GE(lines[0]["time"].get<double>(), 3.0);
-  EXPECT_EQ(result.lines().back(), R"({"summary": {"readings": 601, "wakes": 1, "lockPresses": 0, "timeouts": 0}})");
+  auto lines = jsonLines(result);
+  // The settings, the time-out armed at the first dark step, the wake, the summary.
+  ASSERT_EQ(lines.size(), 4u) << result.out;
+  EXPECT_EQ(lines[1]["event"], "timer.scheduled");
+  EXPECT_EQ(lines[2]["event"], "display");
+  EXPECT_EQ(lines[2]["text"], "on");
+  EXPECT_EQ(lines[2]["lighting"], "motion wake");
+  EXPECT_GE(lines[2]["time"].get<double>(), 3.0);
+  const auto& summary = lines[3];
+  EXPECT_EQ(summary["event"], "summary");
+  EXPECT_EQ(summary["readings"], 601);
+  EXPECT_EQ(summary["motionWakes"], 1);
+  EXPECT_EQ(summary["timeoutLightings"], 0);
+  EXPECT_EQ(summary["lockPresses"], 0);
+  EXPECT_EQ(summary["firstMotionWake"], lines[2]["time"]);
 }
 
 // Needs the tweak's detection time-out.
@@ -414,7 +366,10 @@ TEST_F(Simulator, ASettingFromTheCommandLineShortensTheTimeout) {
   const Result result = run({"replay", csv.string(), "--set", "disableMotionDetectionSlider=0.05"});
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.out.find("timer                  -[SBLockScreenManager disableDetection]"), std::string::npos) << result.out;
-  EXPECT_NE(result.out.find("summary: 2 readings over 8.0 s; 1 wake, 0 lock presses, 1 time-out"), std::string::npos)
+  // The display lit by the time-out is no wake.
+  EXPECT_NE(result.out.find("summary                2 readings over 8.000 s; 0 motion wakes, 1 time-out lighting, "
+                            "0 home-button wakes, 0 lock presses; time-out armed at 1.000 s"),
+            std::string::npos)
       << result.out;
 }
 

@@ -1,19 +1,20 @@
 #include "tools/tessaro-sim/Replay.h"
 
-#include "platform/hardware/MotionWorld.h"
 #include "platform/device/Device.h"
+#include "platform/hardware/MotionWorld.h"
+#include "tools/tessaro-sim/Plot.h"
+#include "tools/tessaro-sim/Scenario.h"
+#include "tools/tessaro-sim/SettingsKeys.h"
+#include "tools/tessaro-sim/TraceCsv.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
 namespace sim {
 
 namespace {
-
-// Device seconds a step of the replay loop runs: short enough that readings are taken in
-// step with the clock, long enough that a long recording costs little.
-constexpr double kStep = 0.1;
 
 // "\r12 of 30 s" on a terminal, wiped before a line of the timeline goes out. Redrawn a
 // few times a wall-clock second at most: a virtual-time replay is over before it shows.
@@ -50,57 +51,173 @@ std::string plural(long long n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+std::string secondsText(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f s", seconds);
+  return text;
+}
+
+// What a replay's timeline shows of the device's events.
+bool shown(const core::Event& event) {
+  if (event.kind == "display") return event.text == "on";
+  if (event.kind == "button") return event.fields.value("simulated", false);
+  if (event.kind == "timer" || event.kind == "timer.scheduled") return event.fields.value("selector", "") == "disableDetection";
+  return false;
+}
+
+nlohmann::ordered_json vectorJson(const hardware::Vector3& v) { return {v.x, v.y, v.z}; }
+
+std::string stepText(const TraceStep& step) {
+  char text[256];
+  if (step.hasReading) {
+    std::snprintf(text, sizeof text, "g (%+.3f %+.3f %+.3f) a (%+.3f %+.3f %+.3f)", step.gravity.x, step.gravity.y,
+                  step.gravity.z, step.userAcceleration.x, step.userAcceleration.y, step.userAcceleration.z);
+  } else {
+    std::snprintf(text, sizeof text, "no reading yet (all zeros)");
+  }
+  std::string line = text;
+  line += " pose " + (step.pose ? poseName(*step.pose) : std::string("?"));
+  if (step.rolling) {
+    std::snprintf(text, sizeof text, " rolling (%+.3f %+.3f %+.3f)", step.rolling->x, step.rolling->y, step.rolling->z);
+    line += text;
+  }
+  return line + " -> " + step.decision;
+}
+
 }  // namespace
 
-int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& progressOut, bool showProgress) {
-  const recordings::RecordingSummary recording = recordings::scanRecording(options.recording);
+std::string describeCounts(const RunCounts& counts) {
+  std::string text = plural(counts.motionWakes, "motion wake", "motion wakes") + ", " +
+                     plural(counts.timeoutLightings, "time-out lighting", "time-out lightings") + ", " +
+                     plural(counts.homeButtonWakes, "home-button wake", "home-button wakes") + ", " +
+                     plural(counts.lockPresses, "lock press", "lock presses");
+  if (counts.otherLightings > 0) text += ", " + plural(counts.otherLightings, "other lighting", "other lightings");
+  text += counts.timeoutArmed ? "; time-out armed at " + secondsText(*counts.timeoutArmed) : "; no time-out armed";
+  if (counts.firstMotionWake) text += "; first motion wake at " + secondsText(*counts.firstMotionWake);
+  return text;
+}
+
+nlohmann::ordered_json countsJson(const RunCounts& counts) {
+  nlohmann::ordered_json json;
+  json["motionWakes"] = counts.motionWakes;
+  json["timeoutLightings"] = counts.timeoutLightings;
+  json["homeButtonWakes"] = counts.homeButtonWakes;
+  json["otherLightings"] = counts.otherLightings;
+  json["lockPresses"] = counts.lockPresses;
+  json["timeouts"] = counts.timeouts;
+  json["steps"] = counts.steps;
+  json["timeoutArmed"] = counts.timeoutArmed ? nlohmann::ordered_json(Timeline::rounded(*counts.timeoutArmed)) : nullptr;
+  json["firstMotionWake"] =
+      counts.firstMotionWake ? nlohmann::ordered_json(Timeline::rounded(*counts.firstMotionWake)) : nullptr;
+  return json;
+}
+
+ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostream& progressOut, bool showProgress) {
+  ReplayResult result;
+  std::function<std::unique_ptr<hardware::ReadingStream>()> open = options.readings;
+  if (open) {
+    result.readings = options.knownReadings;
+    result.seconds = options.knownSeconds;
+  } else {
+    const recordings::RecordingSummary summary = recordings::scanRecording(options.recording);
+    result.readings = summary.readings;
+    result.seconds = summary.seconds();
+    open = [file = options.recording] { return recordings::openRecording(file); };
+  }
 
   device::BootOptions boot;
   boot.settings = plist::Dictionary{{"isEnabled", true}};
   for (const auto& [key, value] : options.settings) boot.settings->insert_or_assign(key, value);
   boot.realtime = options.realtime;
+  boot.root = options.root;
+
+  std::unique_ptr<PlotRecorder> plot;
+  if (!options.plot.empty()) plot = std::make_unique<PlotRecorder>(options.plot);  // checks gnuplot first
+  std::unique_ptr<TraceCsv> csv;
+  if (!options.traceCsv.empty()) csv = std::make_unique<TraceCsv>(options.traceCsv);
+
+  Timeline timeline(out, options.format);
+  const SettingsExplained explained = explainSettings(*boot.settings);
+  if (!options.quiet) {
+    nlohmann::ordered_json fields;
+    fields["recording"] = {{"file", options.recording.string()}, {"readings", result.readings},
+                           {"seconds", Timeline::rounded(result.seconds)}};
+    nlohmann::ordered_json given = nlohmann::ordered_json::object();
+    for (const auto& [key, value] : options.settings) given[key] = describeValue(value);
+    fields["given"] = given;
+    for (const auto& [key, value] : explained.json.items()) fields[key] = value;
+    if (options.format == Format::Json) {
+      std::string text;
+      for (const std::string& line : explained.lines) text += (text.empty() ? "" : "; ") + line;
+      timeline.emit(0, "settings", text, fields);
+    } else {
+      std::string file;
+      for (const auto& [key, value] : *boot.settings) file += (file.empty() ? "" : ", ") + key + " " + describeValue(value);
+      timeline.emit(0, "settings", "settings file: " + file + "; the rest at their defaults");
+      for (const std::string& line : explained.lines) timeline.emit(0, "settings", line);
+    }
+  }
+
   device::Device device(boot);
+  device.log().setKeepEvents(false);
+  Progress progress(progressOut, showProgress && !options.quiet, options.recording.filename().string(), result.seconds);
+  timeline.setBeforeLine([&progress] { progress.clear(); });
+
+  RunObserver observer([&](const core::Event& event) {
+    if (plot) plot->event(event);
+    if (shown(event)) timeline.event(event);
+  });
+  const bool wantSteps = options.trace || csv || plot;
+  observer.install(wantSteps ? RunObserver::StepSink([&](const TraceStep& step) {
+    if (options.trace) {
+      nlohmann::ordered_json fields;
+      fields["gravity"] = step.hasReading ? vectorJson(step.gravity) : nullptr;
+      fields["userAcceleration"] = step.hasReading ? vectorJson(step.userAcceleration) : nullptr;
+      fields["pose"] = step.pose ? nlohmann::ordered_json(poseName(*step.pose)) : nullptr;
+      fields["rolling"] = step.rolling ? vectorJson(*step.rolling) : nullptr;
+      fields["decision"] = step.decision;
+      timeline.emit(step.time, "step", stepText(step), fields);
+    }
+    if (csv) csv->write(step);
+    if (plot) plot->step(step);
+  }) : RunObserver::StepSink());
+
   device.pressLockButton();
   device.runUntil(device.now());
 
-  Timeline timeline(out, options.format);
-  Progress progress(progressOut, showProgress, options.recording.filename().string(), recording.seconds());
-  timeline.setBeforeLine([&progress] { progress.clear(); });
-  long long wakes = 0, lockPresses = 0, timeouts = 0;
-  core::eventLog().setListener([&](const core::Event& event) {
-    long long* counter = nullptr;
-    if (event.kind == "display" && event.text == "on") counter = &wakes;
-    if (event.kind == "button" && event.fields.value("button", "") == "lock") counter = &lockPresses;
-    if (event.kind == "timer" && event.fields.value("selector", "") == "disableDetection") counter = &timeouts;
-    if (counter == nullptr) return;
-    ++*counter;
-    timeline.event(event);
-  });
-
   const double start = device.now();
   hardware::MotionWorld& world = hardware::motionWorld();
-  world.replay(recordings::openRecording(options.recording));
-  // The stream is consumed here too, so it reaches its end while nothing samples.
-  while (!world.finished() && device.now() <= start + recording.seconds() + 1.0) {
-    device.runFor(kStep);
+  world.replay(open());
+  if (plot) plot->setRecording(open, start, explained);
+  // From one piece of due work to the next: nothing else changes the device. The stream is
+  // consumed here too, so it reaches its end while nothing samples.
+  const double end = start + result.seconds + 1.0;
+  while (device.now() < end) {
+    device.runUntil(std::min(device.nextWorkTime(), end));
     world.at(device.now());
     progress.update(device.now() - start);
   }
-  device.runFor(1.0);
-  core::eventLog().setListener(nullptr);
+  observer.uninstall();
   progress.clear();
+  result.counts = observer.counts();
+  if (csv) csv->finish();
+  if (plot) plot->write(device.now());
 
-  const long long readings = world.replayedReadings();
-  if (options.format == Format::Json) {
-    out << "{\"summary\": {\"readings\": " << readings << ", \"wakes\": " << wakes << ", \"lockPresses\": " << lockPresses
-        << ", \"timeouts\": " << timeouts << "}}\n";
-  } else {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f s", recording.seconds());
-    out << "summary: " << plural(readings, "reading", "readings") << " over " << seconds << "; "
-        << plural(wakes, "wake", "wakes") << ", " << plural(lockPresses, "lock press", "lock presses") << ", "
-        << plural(timeouts, "time-out", "time-outs") << "\n";
-  }
+  const double now = device.now();
+  result.endTime = now;
+  const std::string text = plural(result.readings, "reading", "readings") + " over " + secondsText(result.seconds) + "; " +
+                           describeCounts(result.counts);
+  nlohmann::ordered_json fields;
+  fields["readings"] = result.readings;
+  fields["seconds"] = Timeline::rounded(result.seconds);
+  const nlohmann::ordered_json counts = countsJson(result.counts);
+  for (const auto& [key, value] : counts.items()) fields[key] = value;
+  timeline.emit(now, "summary", text, fields);
+  return result;
+}
+
+int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& progress, bool showProgress) {
+  replay(options, out, progress, showProgress);
   out.flush();
   return 0;
 }

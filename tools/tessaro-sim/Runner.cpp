@@ -5,6 +5,9 @@
 #include "tools/tessaro-sim/MotionVocabulary.h"
 #include "tools/tessaro-sim/ToggleVocabulary.h"
 #include "platform/device/Device.h"
+#include "tools/tessaro-sim/Plot.h"
+#include "tools/tessaro-sim/RunObserver.h"
+#include "tools/tessaro-sim/SettingsKeys.h"
 
 #include <cmath>
 #include <memory>
@@ -35,12 +38,41 @@ class Run {
 
   int run() {
     for (const Step& step : scenario_.steps) {
+      if (const auto* plot = std::get_if<PlotFile>(&step.command)) {
+        step_ = &step;
+        try {
+          plots_.push_back(std::make_unique<PlotRecorder>(plot->file));
+        } catch (const PlotError& error) {
+          fail(error.what());
+        }
+      }
+    }
+    observe();
+    for (std::size_t i = 0; i < scenario_.steps.size(); ++i) {
+      const Step& step = scenario_.steps[i];
       step_ = &step;
       if (!std::visit(*this, step.command)) return 1;
-      if (device_) settle();
+      // A `step` line, the line before one and expectations leave later turns to come.
+      const bool nextIsTurn = i + 1 < scenario_.steps.size() && std::holds_alternative<Turn>(scenario_.steps[i + 1].command);
+      if (device_ && !nextIsTurn && !std::holds_alternative<Turn>(step.command) && !isExpectation(step.command)) settle();
+    }
+    observer_.uninstall();
+    for (const auto& plot : plots_) {
+      try {
+        plot->write(now());
+      } catch (const PlotError& error) {
+        throw ScenarioError(scenario_.name + ": " + error.what());
+      }
     }
     timeline_.note(now(), "done: " + std::to_string(met_) + " expectation(s) met");
     return 0;
+  }
+
+  static bool isExpectation(const Command& command) {
+    return std::holds_alternative<ExpectDisplay>(command) || std::holds_alternative<ExpectLockScreen>(command) ||
+           std::holds_alternative<ExpectSampling>(command) || std::holds_alternative<ExpectSamplingInterval>(command) ||
+           std::holds_alternative<ExpectReachability>(command) || std::holds_alternative<ExpectCount>(command) ||
+           std::holds_alternative<ExpectSetting>(command) || std::holds_alternative<ExpectToggle>(command);
   }
 
   // Each command answers whether the run goes on.
@@ -51,13 +83,37 @@ class Run {
       else settings.erase(set.key);
       return true;
     }
-    // As the settings editor does: the whole file rewritten, then the tweak told.
+    // As the settings editor does: the whole file rewritten, then the tweak told (or, for
+    // another process's edit, not told).
     plist::Dictionary settings = device_->readSettings().value_or(plist::Dictionary{});
     if (set.value) settings.insert_or_assign(set.key, *set.value);
     else settings.erase(set.key);
-    device_->writeSettings(settings);
-    device_->postNotification("com.brel.tessaro.prefschanged");
+    if (!device_->writeSettings(settings)) fail("cannot write the settings file");
+    if (set.notify) device_->postNotification("com.brel.tessaro.prefschanged");
     return true;
+  }
+  bool operator()(const Strict&) { return true; }
+  bool operator()(const PlotFile&) { return true; }
+  bool operator()(const Turn&) {
+    const double before = now();
+    const std::size_t ran = device_->runTurn();
+    if (hardware::motionWorld().replaying()) hardware::motionWorld().at(device_->now());
+    std::string text = "step: " + std::to_string(ran) + (ran == 1 ? " piece" : " pieces") + " of work ran";
+    if (ran == 0) text = "step: nothing waits to run";
+    else if (now() > before) text += " (the clock moved on to it)";
+    timeline_.note(now(), text, {{"line", step_->line}, {"ran", ran}});
+    return true;
+  }
+  bool operator()(const ExpectSamplingInterval& expect) {
+    const std::vector<double> intervals = coremotion::activeUpdateIntervals();
+    if (intervals.empty()) return check(false, "no sampling");
+    std::string got;
+    bool holds = true;
+    for (double interval : intervals) {
+      got += (got.empty() ? "" : ", ") + nlohmann::json(interval).dump() + " s";
+      holds = holds && std::fabs(interval - expect.seconds) < 1e-9;
+    }
+    return check(holds, got);
   }
   bool operator()(const Without& without) {
     options_.absentClasses.insert(without.className);
@@ -161,6 +217,10 @@ class Run {
     if (options_.homeButtonWakesDisplay) timeline_.note(0, "a home press lights a dark display", {{"line", step_->line}});
     if (!options_.rootFolderView) timeline_.note(0, "the root folder controller has no view", {{"line", step_->line}});
     if (options_.sleepsWhenIdle) timeline_.note(0, "sleeps past its idle-sleep window", {{"line", step_->line}});
+    if (!plots_.empty()) {
+      const SettingsExplained explained = explainSettings(options_.settings.value_or(plist::Dictionary{}));
+      for (const auto& plot : plots_) plot->setSettings(explained);
+    }
     device_ = std::make_unique<device::Device>(options_);
     return true;
   }
@@ -249,7 +309,8 @@ class Run {
   bool operator()(const Replay& replay) {
     hardware::motionWorld().replay(recordings::openRecording(replay.file));
     char text[96];
-    std::snprintf(text, sizeof text, ": %lld readings over %.1f s", replay.summary.readings, replay.summary.seconds());
+    std::snprintf(text, sizeof text, ": %lld %s over %.1f s", replay.summary.readings,
+                  replay.summary.readings == 1 ? "reading" : "readings", replay.summary.seconds());
     timeline_.note(now(), step_->text + text, {{"line", step_->line}, {"readings", replay.summary.readings}});
     return true;
   }
@@ -330,6 +391,12 @@ class Run {
     return false;
   }
 
+  void observe() {
+    observer_.install(plots_.empty() ? RunObserver::StepSink() : RunObserver::StepSink([this](const TraceStep& step) {
+      for (const auto& plot : plots_) plot->step(step);
+    }));
+  }
+
   const Scenario& scenario_;
   Timeline& timeline_;
   std::ostream& errors_;
@@ -338,12 +405,19 @@ class Run {
   std::optional<plist::Dictionary> styling_;
   const Step* step_ = nullptr;
   int met_ = 0;
+  std::vector<std::unique_ptr<PlotRecorder>> plots_;
+  RunObserver observer_{[this](const core::Event& event) {
+    for (const auto& plot : plots_) plot->event(event);
+    timeline_.event(event);
+  }};
 };
 
 }  // namespace
 
 int runScenario(const Scenario& scenario, Timeline& timeline, std::ostream& errors, bool realtime) {
-  core::eventLog().setListener([&timeline](const core::Event& event) { timeline.event(event); });
+  // Counts, not events: a run's memory does not grow with its length.
+  core::eventLog().setKeepEvents(false);
+  for (const auto& [kind, text] : scenario.countedTexts) core::eventLog().countText(kind, text);
   Run run(scenario, timeline, errors, realtime);
   int status = 0;
   try {

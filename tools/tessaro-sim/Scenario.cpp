@@ -2,13 +2,22 @@
 
 #include "platform/hardware/MotionWorld.h"
 #include "tools/tessaro-sim/MotionVocabulary.h"
+#include "platform/core/EventKinds.h"
+#include "tools/tessaro-sim/SettingsKeys.h"
 #include "tools/tessaro-sim/ToggleVocabulary.h"
 
 #include <nlohmann/json.hpp>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -107,6 +116,53 @@ std::vector<Token> tokenize(std::string_view line, std::string& problem) {
   return tokens;
 }
 
+std::size_t editDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t best = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = row[j];
+      row[j] = best;
+    }
+  }
+  return row[b.size()];
+}
+
+// A scenario is UTF-8 text; the first byte that is not is reported, escaped, with its line.
+void checkUtf8(std::string_view text, const std::string& name) {
+  std::size_t line = 1, column = 1;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    std::size_t length = byte < 0x80 ? 1 : (byte >> 5) == 0x6 ? 2 : (byte >> 4) == 0xE ? 3 : (byte >> 3) == 0x1E ? 4 : 0;
+    bool valid = length > 0 && i + length <= text.size();
+    std::uint32_t code = length == 1 ? byte : length == 2 ? byte & 0x1F : length == 3 ? byte & 0x0F : byte & 0x07;
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      code = (code << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8 either.
+    static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (valid && (code < kLeast[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)) valid = false;
+    if (!valid) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+      throw ScenarioError(name + ":" + std::to_string(line) + ": not UTF-8 text: byte " + hex + " at column " +
+                          std::to_string(column));
+    }
+    if (byte == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+    i += length;
+  }
+}
+
 // The parser's view of one line: its words and how to complain about them.
 class Line {
  public:
@@ -139,14 +195,15 @@ class Line {
 
   // "2.5", "2.5s", "500ms", "3m", "1h", or a number and a unit as two words, to the end
   // of the line.
-  double duration(std::size_t from, const char* what) const {
+  // `bounded`: at most kMaxLineSeconds.
+  double duration(std::size_t from, const char* what, bool bounded = true) const {
     if (from >= size() || size() - from > 2) fail(usage());
-    if (size() - from == 2) return seconds(word(from), word(from + 1), from, what);
-    return durationWord(from, what);
+    if (size() - from == 2) return seconds(word(from), word(from + 1), from, what, bounded);
+    return durationWord(from, what, bounded);
   }
 
   // One word: "0.2", "0.2s", "200ms".
-  double durationWord(std::size_t i, const char* what) const {
+  double durationWord(std::size_t i, const char* what, bool bounded = true) const {
     std::string text = word(i);
     std::string unit;
     const auto split = text.find_first_not_of("0123456789.+-eE");
@@ -154,7 +211,7 @@ class Line {
       unit = text.substr(split);
       text.resize(split);
     }
-    return seconds(text, unit, i, what);
+    return seconds(text, unit, i, what, bounded);
   }
 
   bool onOff(std::size_t i) const {
@@ -185,7 +242,8 @@ class Line {
 
  private:
   // `number` `unit` in seconds; word `i` is the one the message names.
-  double seconds(const std::string& number, const std::string& unit, std::size_t i, const char* what) const {
+  double seconds(const std::string& number, const std::string& unit, std::size_t i, const char* what,
+                 bool bounded = true) const {
     static const std::map<std::string, double, std::less<>> units = {
         {"", 1}, {"s", 1}, {"sec", 1}, {"ms", 0.001}, {"m", 60}, {"min", 60}, {"h", 3600}};
     const auto scale = units.find(unit);
@@ -193,7 +251,13 @@ class Line {
     if (!value || tokens_[i].quoted) fail("bad " + std::string(what) + " " + quote(word(i)) + ": expected a number of seconds");
     if (scale == units.end()) fail("unknown unit " + quote(unit) + " (use s, ms, m or h)");
     if (*value < 0) fail(std::string(what) + " cannot be negative");
-    return *value * scale->second;
+    const double seconds = *value * scale->second;
+    if (!std::isfinite(seconds)) fail(std::string(what) + " " + quote(word(i)) + " is too large");
+    if (bounded && seconds > kMaxLineSeconds) {
+      fail(std::string(what) + " " + quote(word(i)) + " is longer than one line may run the device (" +
+           nlohmann::json(kMaxLineSeconds).dump() + " s, a day); split it over several lines");
+    }
+    return seconds;
   }
 
   const std::string& file_;
@@ -312,7 +376,13 @@ Command parseExpect(Line& line) {
     return command::ExpectLockScreen{state == "up"};
   }
   if (what == "sampling") {
-    line.expectArguments(2, "expect sampling on|off");
+    if (line.size() > 2 && line.word(2) == "interval") {
+      line.expectArguments(3, "expect sampling interval SECONDS");
+      const double seconds = line.durationWord(3, "interval");
+      if (seconds <= 0) line.fail("a sampling interval is more than 0 s");
+      return command::ExpectSamplingInterval{seconds};
+    }
+    line.expectArguments(2, "expect sampling on|off | expect sampling interval SECONDS");
     return command::ExpectSampling{line.onOff(2)};
   }
   if (what == "reachability") {
@@ -323,6 +393,10 @@ Command parseExpect(Line& line) {
     line.expectArguments(4, 5, "expect count KIND [\"TEXT\"] ==|!=|>=|<=|>|< N");
     command::ExpectCount count;
     count.kind = line.word(2);
+    if (!isCountableKind(count.kind)) {
+      line.fail("unknown event kind " + quote(count.kind) + " (did you mean " + closestKind(count.kind) +
+                "? docs/SCENARIOS.md lists the kinds)");
+    }
     if (line.size() == 6) count.text = line.word(3);
     static const std::map<std::string, command::ExpectCount::Op, std::less<>> ops = {
         {"==", command::ExpectCount::Equal},   {"!=", command::ExpectCount::NotEqual},
@@ -357,6 +431,30 @@ Command parseCommand(Line& line, const std::filesystem::path& directory) {
     line.expectArguments(1, "unset KEY");
     return command::Set{line.word(1), std::nullopt};
   }
+  if (name == "edit-settings") {
+    line.expectArguments(2, "edit-settings KEY VALUE (the file rewritten, nothing posted)");
+    return command::Set{line.word(1), line.value(2), false};
+  }
+  if (name == "edit-settings-unset") {
+    line.expectArguments(1, "edit-settings-unset KEY (the file rewritten, nothing posted)");
+    return command::Set{line.word(1), std::nullopt, false};
+  }
+  if (name == "strict") {
+    line.expectArguments(0, "strict");
+    return command::Strict{};
+  }
+  if (name == "step") {
+    line.expectArguments(0, "step (one turn of the main run loop)");
+    return command::Turn{};
+  }
+  if (name == "plot") {
+    line.expectArguments(1, "plot FILE.png|FILE.svg");
+    const std::string& file = line.word(1);
+    if (!(file.size() > 4 && (file.ends_with(".png") || file.ends_with(".svg")))) {
+      line.fail("a plot is a .png or .svg file, got " + quote(file));
+    }
+    return command::PlotFile{directory / file};
+  }
   if (name == "without") {
     line.expectArguments(1, "without CLASS");
     return command::Without{line.word(1)};
@@ -383,7 +481,7 @@ Command parseCommand(Line& line, const std::filesystem::path& directory) {
   }
   if (name == "at") {
     line.expectArguments(1, 2, "at TIME (device seconds since boot; units as for wait)");
-    return command::At{line.duration(1, "time")};
+    return command::At{line.duration(1, "time", false)};
   }
   if (name == "press") {
     if (line.size() < 2) line.fail("usage: press lock | press home [twice] [gap DURATION] [for DURATION]");
@@ -521,7 +619,8 @@ enum class Timing { BeforeBoot, Any, NeedsDevice };
 
 Timing timingOf(const Command& command) {
   if (std::holds_alternative<command::Set>(command) || std::holds_alternative<command::Style>(command) ||
-      std::holds_alternative<command::HomeButtonWakes>(command)) {
+      std::holds_alternative<command::HomeButtonWakes>(command) || std::holds_alternative<command::Strict>(command) ||
+      std::holds_alternative<command::PlotFile>(command)) {
     return Timing::Any;
   }
   if (std::holds_alternative<command::Without>(command) || std::holds_alternative<command::NoMotionSensor>(command) ||
@@ -585,9 +684,13 @@ std::string describe(const command::ExpectCount& expectation) {
   return text + " " + ops[expectation.op] + " " + std::to_string(expectation.n);
 }
 
-Scenario parseScenario(std::string_view text, const std::string& name, const std::filesystem::path& directory) {
+Scenario parseScenario(std::string_view text, const std::string& name, const std::filesystem::path& directory,
+                       bool strict) {
   Scenario scenario;
   scenario.name = name;
+  scenario.strict = strict;
+  checkUtf8(text, name);
+  std::vector<std::pair<std::size_t, std::string>> settingProblems;
   std::optional<std::size_t> bootLine;
   bool bootImplicit = false;
   double clock = 0;  // device time at each line: only waits and `at` move it
@@ -623,6 +726,14 @@ Scenario parseScenario(std::string_view text, const std::string& name, const std
       bootLine = number;
       bootImplicit = boot->implicit;
     }
+    if (std::holds_alternative<command::Strict>(command)) scenario.strict = true;
+    if (const auto* set = std::get_if<command::Set>(&command)) {
+      auto problem = set->value ? checkSetting(set->key, *set->value) : checkSettingKey(set->key);
+      if (problem) settingProblems.emplace_back(number, *problem);
+    }
+    if (const auto* count = std::get_if<command::ExpectCount>(&command); count && count->text) {
+      scenario.countedTexts.emplace_back(count->kind, *count->text);
+    }
     if (auto* wait = std::get_if<command::Wait>(&command)) clock += wait->seconds;
     if (auto* gesture = std::get_if<command::HomeGesture>(&command)) clock += gesture->seconds();
     if (auto* at = std::get_if<command::At>(&command)) {
@@ -630,12 +741,69 @@ Scenario parseScenario(std::string_view text, const std::string& name, const std
         line.fail("at " + nlohmann::json(at->time).dump() + " s lies in the past: the device is at " +
                   nlohmann::json(clock).dump() + " s here");
       }
+      if (at->time - clock > kMaxLineSeconds) {
+        line.fail("at " + nlohmann::json(at->time).dump() + " s lies more than a day (" +
+                  nlohmann::json(kMaxLineSeconds).dump() + " s) ahead of " + nlohmann::json(clock).dump() +
+                  " s; get there over several lines");
+      }
       clock = at->time;
     }
     scenario.steps.push_back({number, joined(line), std::move(command)});
   }
   if (!bootLine) scenario.steps.push_back({number, "boot", command::Boot{true}});
+  for (const auto& [line, problem] : settingProblems) {
+    const std::string where = scenario.name + ":" + std::to_string(line) + ": ";
+    if (scenario.strict) throw ScenarioError(where + problem + " (strict)");
+    scenario.warnings.push_back(where + "warning: " + problem);
+  }
   return scenario;
+}
+
+bool isCountableKind(std::string_view kind) { return kind == "scenario" || core::isEventKind(kind); }
+
+std::string closestKind(std::string_view kind) {
+  std::string best = "scenario";
+  std::size_t bestDistance = editDistance(kind, best);
+  for (std::string_view known : core::kEventKinds) {
+    const std::size_t d = editDistance(kind, known);
+    if (d < bestDistance) {
+      best = known;
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+std::string readScenarioFile(const std::filesystem::path& path) {
+  const auto fail = [&](const std::string& why) -> ScenarioError { return ScenarioError(path.string() + ": " + why); };
+  // Non-blocking, so that a FIFO with no writer is refused instead of waited on.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw fail(std::string("cannot read the scenario: ") + std::strerror(errno));
+  struct stat info {};
+  std::string text;
+  try {
+    if (::fstat(fd, &info) != 0) throw fail(std::string("cannot read the scenario: ") + std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) throw fail("is a directory, not a scenario");
+    if (!S_ISREG(info.st_mode)) throw fail("not a regular file; a scenario is read from a file");
+    if (static_cast<std::uint64_t>(info.st_size) > kMaxScenarioBytes) {
+      throw fail("larger than " + std::to_string(kMaxScenarioBytes) + " bytes: not read");
+    }
+    text.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (done < text.size()) {
+      const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) throw fail(std::string("cannot read the scenario: ") + std::strerror(errno));
+      if (n == 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    text.resize(done);
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  ::close(fd);
+  return text;
 }
 
 }  // namespace sim

@@ -34,11 +34,20 @@ std::string describeValue(const plist::Value& value);
 
 namespace command {
 
-// Before boot they make up the file the device boots with; after, an editor's write.
+// Before boot they make up the file the device boots with; after, an editor's write,
+// told to the tweak with "com.brel.tessaro.prefschanged" unless `notify` is false (another
+// process rewriting the file behind the tweak's back: `edit-settings`).
 struct Set {
   std::string key;
   std::optional<plist::Value> value;  // none: `unset`, the key is removed
+  bool notify = true;
 };
+// Unknown settings keys and values of the wrong kind are errors, not warnings.
+struct Strict {};
+// Exactly one turn of the main run loop (core::RunLoop::runTurn). The line before a `step`,
+// the `step` itself and expectations do not let the device settle, so what happens on a
+// later turn can be seen not to have happened yet.
+struct Turn {};
 struct Without {
   std::string className;
 };
@@ -118,6 +127,15 @@ struct ExpectLockScreen {
 struct ExpectSampling {
   bool on = false;
 };
+// The update interval of the motion source that is sampling.
+struct ExpectSamplingInterval {
+  double seconds = 0;
+};
+// At the end of the run, a picture of what the motion sensor read and what the device did
+// (see Plot.h); .png or .svg.
+struct PlotFile {
+  std::filesystem::path file;
+};
 struct ExpectReachability {
   bool on = false;
 };
@@ -180,7 +198,8 @@ using Command =
                  command::Shake, command::Replay, command::Post, command::ExpectDisplay, command::ExpectLockScreen,
                  command::ExpectSampling, command::ExpectReachability, command::ExpectCount, command::ExpectSetting,
                  command::Style, command::Seed, command::ScreenSize, command::ControlCenter, command::TapToggle,
-                 command::Snapshot, command::ExpectToggle, command::ProgressImage, command::NoRootFolderView>;
+                 command::Snapshot, command::ExpectToggle, command::ProgressImage, command::NoRootFolderView,
+                 command::Strict, command::Turn, command::ExpectSamplingInterval, command::PlotFile>;
 
 struct Step {
   std::size_t line = 0;
@@ -193,11 +212,35 @@ struct Scenario {
   // In order, with a Boot step (implicit = true) put in before the first line that needs the
   // device, or at the end when no line does.
   std::vector<Step> steps;
+  // "FILE:LINE: warning: ..." for settings keys the tweak does not read and values of the
+  // wrong kind; with `strict` (a line of the scenario, or the caller's) these are errors.
+  std::vector<std::string> warnings;
+  bool strict = false;
+  // The (kind, text) pairs that `expect count` asks about, counted as the run goes.
+  std::vector<std::pair<std::string, std::string>> countedTexts;
 };
 
-// Throws ScenarioError at the first bad line. Recordings named by `replay` are resolved
-// against `directory` and read through once here.
-Scenario parseScenario(std::string_view text, const std::string& name, const std::filesystem::path& directory);
+// The longest a single line may let the device run (a wait, the jump of an `at`, a press
+// held or a gap), in device seconds: a day. A scenario spans days through many lines.
+inline constexpr double kMaxLineSeconds = 86400.0;
+// The largest scenario file read, in bytes.
+inline constexpr std::size_t kMaxScenarioBytes = 16u << 20;
+
+// The event kinds `expect count` may name: the device's, and "scenario" for the
+// simulator's own lines.
+bool isCountableKind(std::string_view kind);
+// The closest countable kind to a misspelt one.
+std::string closestKind(std::string_view kind);
+
+// Throws ScenarioError at the first bad line (and at bytes that are not UTF-8, shown
+// escaped). Recordings named by `replay` are resolved against `directory` and read through
+// once here. With `strict`, or a `strict` line, a settings warning is an error too.
+Scenario parseScenario(std::string_view text, const std::string& name, const std::filesystem::path& directory,
+                       bool strict = false);
+
+// Reads a scenario file: only a regular file of at most kMaxScenarioBytes; ScenarioError
+// "PATH: ..." otherwise (missing, a directory, a FIFO, unreadable, too large).
+std::string readScenarioFile(const std::filesystem::path& path);
 
 // The fingerprint events a scenario names: "lifted" 0, "resting" 1, "scanning" 2,
 // "matched" 4, "not-matched" 9. Only 0 and 1 mean something particular to Tessaro.

@@ -1,5 +1,6 @@
 #include "tools/tessaro-sim/Timeline.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace sim {
@@ -27,8 +28,14 @@ std::string textOf(const core::Event& event) {
 
 Timeline::Timeline(std::ostream& out, Format format, Detail detail) : out_(out), format_(format), detail_(detail) {}
 
+double Timeline::rounded(double time) {
+  if (!std::isfinite(time)) return time;
+  const double r = std::round(time * 1e6) / 1e6;
+  return r == 0 ? 0.0 : r;  // no "-0.0"
+}
+
 nlohmann::ordered_json Timeline::toJson(const core::Event& event) {
-  nlohmann::ordered_json line = {{"time", event.time}, {"event", event.kind}, {"text", event.text}};
+  nlohmann::ordered_json line = {{"time", rounded(event.time)}, {"event", event.kind}, {"text", event.text}};
   if (event.fields.is_object()) {
     // The line's own keys win over a field of the same name.
     for (const auto& [key, value] : event.fields.items()) {
@@ -66,12 +73,24 @@ void Timeline::note(double time, const std::string& text, nlohmann::json fields)
   flush();
   nlohmann::ordered_json line = nullptr;
   if (format_ == Format::Json) {
-    line = {{"time", time}, {"event", "scenario"}, {"text", text}};
+    line = {{"time", rounded(time)}, {"event", "scenario"}, {"text", text}};
     for (const auto& [key, value] : fields.items()) {
       if (!line.contains(key)) line[key] = nlohmann::ordered_json(value);
     }
   }
   print(time, "scenario", text, line);
+}
+
+void Timeline::emit(double time, const std::string& kind, const std::string& text, const nlohmann::ordered_json& fields) {
+  flush();
+  nlohmann::ordered_json line = nullptr;
+  if (format_ == Format::Json) {
+    line = {{"time", rounded(time)}, {"event", kind}, {"text", text}};
+    for (const auto& [key, value] : fields.items()) {
+      if (!line.contains(key)) line[key] = value;
+    }
+  }
+  print(time, kind, text, line);
 }
 
 void Timeline::flush() {

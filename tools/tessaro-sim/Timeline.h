@@ -31,6 +31,11 @@ class Timeline {
   void event(const core::Event& event);
   // A line of the simulator's own, at device time `time`.
   void note(double time, const std::string& text, nlohmann::json fields = nlohmann::json::object());
+  // A line of another kind of the simulator's ("settings", "step", "summary"): in JSON
+  // {"time", "event": kind, "text", then `fields`}.
+  void emit(double time, const std::string& kind, const std::string& text,
+            const nlohmann::ordered_json& fields = nlohmann::ordered_json::object());
+  Format format() const { return format_; }
   // Prints what is held back (the hook count of a quiet start-up).
   void flush();
 
@@ -39,6 +44,8 @@ class Timeline {
 
   // The JSON line of an event: "time", "event", "text", then its fields.
   static nlohmann::ordered_json toJson(const core::Event& event);
+  // Device time as the JSON lines give it: rounded to the microsecond.
+  static double rounded(double time);
   // "   12.500  display       on"
   static std::string toText(double time, const std::string& kind, const std::string& text);
 

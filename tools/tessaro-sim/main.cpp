@@ -1,73 +1,130 @@
-// tessaro-sim: runs Tessaro on the stand-in device, through a scenario or a recording.
-// Exit status: 0 ok, 1 an expectation failed, 2 bad input (arguments, scenario, recording).
+// tessaro-sim: runs Tessaro on the stand-in device, through a scenario or a recording, or a
+// grid of settings against many recordings.
+// Exit status: 0 ok, 1 an expectation failed (or a sweep's cell did not run), 2 bad input
+// (arguments, scenario, recording, a plot or file that cannot be made).
 
+#include "platform/core/DeviceRoot.h"
 #include "tools/tessaro-sim/DefaultScenario.h"
+#include "tools/tessaro-sim/Plot.h"
 #include "tools/tessaro-sim/Replay.h"
+#include "tools/tessaro-sim/RootCleanup.h"
 #include "tools/tessaro-sim/Runner.h"
 #include "tools/tessaro-sim/Scenario.h"
+#include "tools/tessaro-sim/SettingsKeys.h"
+#include "tools/tessaro-sim/Sweep.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
 
 #include <CLI/CLI.hpp>
 
 #include <unistd.h>
 
-#include <fstream>
 #include <iostream>
-#include <sstream>
 
 namespace {
 
 constexpr int kBadInput = 2;
 
-std::optional<std::string> readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return text.str();
+// Bad input found before anything runs: the message, then status 2.
+struct Refusal {
+  std::string message;
+};
+
+// `--set KEY=VALUE` as a settings entry; a warning (or, strict, a refusal) for a key the
+// tweak does not read or a value of the wrong kind.
+std::pair<std::string, plist::Value> parseSet(const std::string& set, bool strict) {
+  const auto equals = set.find('=');
+  if (equals == std::string::npos || equals == 0) throw Refusal{"--set " + set + ": expected KEY=VALUE"};
+  std::string text = set.substr(equals + 1);
+  const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
+  if (quoted) text = text.substr(1, text.size() - 2);
+  std::string problem;
+  auto value = sim::parseValue(text, quoted, problem);
+  if (!value) throw Refusal{"--set " + set + ": " + problem};
+  const std::string key = set.substr(0, equals);
+  if (auto warning = sim::checkSetting(key, *value)) {
+    if (strict) throw Refusal{"--set " + set + ": " + *warning + " (--strict)"};
+    std::cerr << "warning: --set " << set << ": " << *warning << "\n";
+  }
+  return {key, *value};
 }
 
-int runScenarioCommand(const std::string& path, bool json, bool realtime, sim::Detail detail) {
+plist::Dictionary parseSets(const std::vector<std::string>& sets, bool strict) {
+  plist::Dictionary settings;
+  for (const std::string& set : sets) {
+    auto [key, value] = parseSet(set, strict);
+    settings.insert_or_assign(key, value);
+  }
+  return settings;
+}
+
+int runScenarioCommand(const std::string& path, bool json, bool realtime, bool strict, sim::Detail detail) {
   sim::Scenario scenario;
   if (path.empty()) {
-    scenario = sim::parseScenario(sim::kDefaultScenario, "<default>", std::filesystem::current_path());
+    scenario = sim::parseScenario(sim::kDefaultScenario, "<default>", std::filesystem::current_path(), strict);
   } else {
-    if (std::filesystem::is_directory(path)) throw sim::ScenarioError(path + ": is a directory, not a scenario");
-    auto text = readFile(path);
-    if (!text) throw sim::ScenarioError(path + ": cannot read the scenario");
-    scenario = sim::parseScenario(*text, path, std::filesystem::path(path).parent_path());
+    const std::string text = sim::readScenarioFile(path);
+    scenario = sim::parseScenario(text, path, std::filesystem::path(path).parent_path(), strict);
   }
+  for (const std::string& warning : scenario.warnings) std::cerr << warning << "\n";
   sim::Timeline timeline(std::cout, json ? sim::Format::Json : sim::Format::Text, detail);
   return sim::runScenario(scenario, timeline, std::cerr, realtime);
+}
+
+// The program as a batch engine elsewhere should call it.
+std::string programPath(const char* argv0) {
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string(argv0) : self.string();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"Runs the Tessaro tweak on the stand-in device: a scenario (the built-in one when none is\n"
-               "given; see docs/SCENARIOS.md) or, with `replay`, a device-motion recording.\n"
-               "Exit status: 0 ok, 1 an expectation failed, 2 bad input."};
+               "given; see docs/SCENARIOS.md), with `replay` a device-motion recording, with `sweep` a grid\n"
+               "of settings against many recordings. Options may come before or after the sub-command.\n"
+               "Exit status: 0 ok, 1 an expectation failed (a sweep: a cell did not run), 2 bad input."};
+  app.set_version_flag("--version", std::string("tessaro-sim ") + TESSARO_VERSION);
   app.require_subcommand(0, 1);
 
-  std::string scenarioPath;
-  bool json = false, realtime = false, quiet = false, showDefault = false;
-  app.add_option("SCENARIO", scenarioPath, "Scenario file; the built-in default scenario when none is given");
-  app.add_flag("--json", json, "One JSON object a line, every event");
+  std::vector<std::string> scenarioPaths;
+  bool json = false, realtime = false, quiet = false, showDefault = false, strict = false;
+  std::string keepRoot;
+  app.add_option("SCENARIO", scenarioPaths, "Scenario file; the built-in default scenario when none is given");
+  app.add_flag("--json", json, "One JSON object a line: {\"time\", \"event\", \"text\", ...}");
   app.add_flag("--realtime", realtime, "Let the device clock follow the wall clock");
-  app.add_flag("-q,--quiet", quiet, "Shorter text: hooks that took as a count, no host calls or deliveries");
+  app.add_flag("-q,--quiet", quiet, "Shorter text: hooks that took as a count, no host calls or deliveries; a replay: no header");
+  app.add_flag("--strict", strict, "Unknown settings keys and values of the wrong kind are errors, not warnings");
+  app.add_option("--keep-root", keepRoot, "Keep the device's files in DIR (new or empty) instead of removing them");
   app.add_flag("--show-default", showDefault, "Print the built-in scenario and exit");
 
   auto* replay = app.add_subcommand("replay", "Replay a device-motion recording (JSON or CSV) over the dark lock screen");
-  std::string recordingPath;
+  replay->fallthrough();
+  std::string recordingPath, traceCsv, plot;
   std::vector<std::string> sets;
-  bool replayJson = false, replayRealtime = false;
+  bool trace = false;
   replay->add_option("RECORDING", recordingPath, "The recording: ResearchKit device-motion JSON, or CSV")->required();
   // One KEY=VALUE an occurrence, so that the recording after it is not taken for another.
-  replay->add_option("--set", sets, "A setting on top of isEnabled YES, as KEY=VALUE (repeatable)")
-      ->allow_extra_args(false);
-  replay->add_flag("--json", replayJson, "One JSON object a line; the last is the summary");
-  replay->add_flag("--realtime", replayRealtime, "Let the device clock follow the wall clock");
+  replay->add_option("--set", sets, "A setting on top of isEnabled YES, as KEY=VALUE (repeatable)")->allow_extra_args(false);
+  replay->add_flag("--trace", trace, "One line per classification step: the reading, the pose, the smoothing, the decision");
+  replay->add_option("--trace-csv", traceCsv, "The classification steps as CSV, into FILE");
+  replay->add_option("--plot", plot, "A picture of the run (gnuplot), FILE.png or FILE.svg");
+
+  auto* sweep = app.add_subcommand("sweep", "Every combination of a grid of settings against every recording");
+  sweep->fallthrough();
+  std::vector<std::string> sweepFiles, grids, sweepSets;
+  int jobs = 0;
+  double cellSeconds = 600;
+  bool csv = false, plan = false, merge = false;
+  sweep->add_option("RECORDING", sweepFiles, "Recordings (with --merge: the cells' JSON outputs)")->required();
+  sweep->add_option("--grid", grids, "KEY=V1,V2,... (repeatable): the values to try")->allow_extra_args(false);
+  sweep->add_option("--set", sweepSets, "KEY=VALUE under every cell (repeatable)")->allow_extra_args(false);
+  sweep->add_option("--jobs", jobs, "Cells run at once (default: the number of processors)")->check(CLI::Range(1, 256));
+  sweep->add_option("--cell-timeout", cellSeconds, "Wall-clock seconds a cell may take before it is stopped")
+      ->check(CLI::Range(0.1, 86400.0));
+  sweep->add_flag("--csv", csv, "The table as CSV");
+  sweep->add_flag("--plan", plan, "Print the cells as JSON lines, each a complete `tessaro-sim replay` command");
+  sweep->add_flag("--merge", merge, "Read the cells' `replay --json` outputs and print their table");
 
   try {
     app.parse(argc, argv);
@@ -81,36 +138,81 @@ int main(int argc, char** argv) {
       std::cout << sim::kDefaultScenario;
       return 0;
     }
+    if (scenarioPaths.size() > 1) throw Refusal{"one scenario at a time: one device boots a process"};
+    if (!scenarioPaths.empty() && (replay->parsed() || sweep->parsed())) {
+      throw Refusal{"a scenario (" + scenarioPaths.front() + ") and a sub-command: give one or the other"};
+    }
+    if (sweep->parsed()) {
+      if (!keepRoot.empty()) throw Refusal{"--keep-root keeps one device's files; a sweep boots one device a cell"};
+      if (json && csv) throw Refusal{"--json and --csv: choose one"};
+      const sim::SweepOutput output = json ? sim::SweepOutput::Json : csv ? sim::SweepOutput::Csv : sim::SweepOutput::Text;
+      if (merge) {
+        if (plan || !grids.empty() || !sweepSets.empty()) throw Refusal{"--merge reads outputs: no --plan, --grid or --set"};
+        std::vector<std::filesystem::path> files(sweepFiles.begin(), sweepFiles.end());
+        return sim::mergeCells(files, output, std::cout, std::cerr);
+      }
+      sim::SweepOptions options;
+      options.recordings.assign(sweepFiles.begin(), sweepFiles.end());
+      for (const std::string& text : grids) {
+        std::string problem;
+        auto axis = sim::parseGridAxis(text, problem);
+        if (!axis) throw Refusal{"--grid " + text + ": " + problem};
+        for (const plist::Value& value : axis->values) {
+          if (auto warning = sim::checkSetting(axis->key, value)) {
+            if (strict) throw Refusal{"--grid " + text + ": " + *warning + " (--strict)"};
+            std::cerr << "warning: --grid " << text << ": " << *warning << "\n";
+            break;
+          }
+        }
+        options.grid.push_back(std::move(*axis));
+      }
+      options.settings = parseSets(sweepSets, strict);
+      options.jobs = jobs > 0 ? jobs : std::max(1, static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN)));
+      options.cellSeconds = cellSeconds;
+      options.output = output;
+      options.progress = isatty(STDERR_FILENO) == 1 && !quiet;
+      if (plan) {
+        sim::printPlan(options, programPath(argv[0]), std::cout);
+        return 0;
+      }
+      return sim::runSweep(options, std::cout, std::cerr);
+    }
+
+    // One device in this process: its files are kept, or removed however the run ends.
+    if (!keepRoot.empty()) {
+      const std::string problem = sim::prepareKeptRoot(keepRoot);
+      if (!problem.empty()) throw Refusal{problem};
+      core::setRoot(keepRoot);
+    } else {
+      sim::removeRootOnSignals(core::root());
+    }
+
     if (replay->parsed()) {
       sim::ReplayOptions options;
       options.recording = recordingPath;
-      options.format = replayJson ? sim::Format::Json : sim::Format::Text;
-      options.realtime = replayRealtime;
-      for (const std::string& set : sets) {
-        const auto equals = set.find('=');
-        if (equals == std::string::npos || equals == 0) {
-          std::cerr << "--set " << set << ": expected KEY=VALUE\n";
-          return kBadInput;
-        }
-        std::string text = set.substr(equals + 1);
-        const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
-        if (quoted) text = text.substr(1, text.size() - 2);
-        std::string problem;
-        auto value = sim::parseValue(text, quoted, problem);
-        if (!value) {
-          std::cerr << "--set " << set << ": " << problem << "\n";
-          return kBadInput;
-        }
-        options.settings.insert_or_assign(set.substr(0, equals), *value);
-      }
+      options.format = json ? sim::Format::Json : sim::Format::Text;
+      options.realtime = realtime;
+      options.quiet = quiet;
+      options.trace = trace;
+      options.traceCsv = traceCsv;
+      options.plot = plot;
+      options.settings = parseSets(sets, strict);
       return sim::runReplay(options, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
     }
-    return runScenarioCommand(scenarioPath, json, realtime, quiet ? sim::Detail::Quiet : sim::Detail::Normal);
+    const std::string path = scenarioPaths.empty() ? std::string() : scenarioPaths.front();
+    return runScenarioCommand(path, json, realtime, strict, quiet ? sim::Detail::Quiet : sim::Detail::Normal);
+  } catch (const Refusal& refusal) {
+    std::cerr << refusal.message << "\n";
   } catch (const sim::ScenarioError& error) {
     std::cerr << error.what() << "\n";
-    return kBadInput;
   } catch (const recordings::RecordingError& error) {
     std::cerr << error.what() << "\n";
-    return kBadInput;
+  } catch (const sim::PlotError& error) {
+    std::cerr << error.what() << "\n";
+  } catch (const std::filesystem::filesystem_error& error) {
+    std::cerr << error.what() << "\n";
+  } catch (const std::runtime_error& error) {
+    std::cerr << error.what() << "\n";
   }
+  return kBadInput;
 }

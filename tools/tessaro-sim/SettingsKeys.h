@@ -1,0 +1,54 @@
+#pragma once
+// The keys of the tweak's settings file that the tweak reads, with the kind it reads each
+// as, its value when absent and its meaning: what the simulator checks a `set` or `--set`
+// against, and what a replay's header explains. A key not in the table is still written
+// (a settings file may carry keys the tweak ignores), but earns a warning naming the
+// closest known key; a value of a kind the tweak does not read as the key's earns one too.
+
+#include "platform/plist/PropertyList.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sim {
+
+enum class KeyKind { Boolean, Integer, Real, Colour };
+
+struct SettingsKey {
+  const char* name;
+  KeyKind kind;
+  const char* whenAbsent;  // as a scenario would write it
+  const char* meaning;
+  const char* readBy;      // which feature reads it
+};
+
+std::span<const SettingsKey> settingsKeys();
+const SettingsKey* settingsKeyNamed(std::string_view name);
+
+// The known key nearest to `name` by edit distance (case counts as half a step), when it
+// is near enough to be a likely misspelling.
+std::optional<std::string> closestSettingsKey(std::string_view name);
+
+// Nullopt when `key` is known and `value` is of a kind the tweak reads for it; otherwise
+// the warning's text, without location: "unknown settings key \"motionSensitivity\" (did
+// you mean motionSenstivity?)", or "motionSenstivity is read as a number; got a string".
+std::optional<std::string> checkSetting(std::string_view key, const plist::Value& value);
+// The same for a key alone (an `unset` line).
+std::optional<std::string> checkSettingKey(std::string_view key);
+
+// The settings as the tweak takes them (a missing key at its default, an integer key
+// truncated, motionSenstivity in single precision) and what follows from them for motion
+// wake, in words and as JSON: the modes by name, the sampling interval, the thresholds in
+// g and the time-out window.
+struct SettingsExplained {
+  std::vector<std::string> lines;
+  nlohmann::ordered_json json;
+};
+SettingsExplained explainSettings(const plist::Dictionary& settings);
+
+}  // namespace sim
