@@ -6,10 +6,14 @@ JOBS      ?= $(shell nproc)
 CMAKE_ARGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_SANITIZE=$(SANITIZE) \
              $(if $(CXX_COMPILER),-DCMAKE_CXX_COMPILER=$(CXX_COMPILER),)
 
-.PHONY: run test build deps bench pictures clean
+.PHONY: run test build build-sim configure deps bench pictures clean
 
-run: build
-	$(BUILD)/tools/tessaro-sim
+# No "Entering directory" lines from the build's own make.
+MAKEFLAGS += --no-print-directory
+
+# The simulator and what it loads (the tweak, the module bundle, the progress image) only.
+run: build-sim
+	@$(BUILD)/tools/tessaro-sim
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -22,15 +26,23 @@ bench: build
 	$(BUILD)/bench/snapshot-bench --screen=5.5
 	$(BUILD)/bench/module-bench
 	$(BUILD)/bench/recording-bench
+	$(BUILD)/bench/sweep-bench
 
-# The pictures of docs/SCENARIOS.md, made again by their scenario.
-pictures: build
+# The pictures of docs/SCENARIOS.md, made again by their scenario or replay.
+pictures: build-sim
 	$(BUILD)/tools/tessaro-sim docs/scenarios/control-center.scenario --quiet
 	$(BUILD)/tools/tessaro-sim docs/scenarios/repair.scenario --quiet
+	$(BUILD)/tools/tessaro-sim replay docs/recordings/pick-up-and-put-down.csv --set wakeMode=1 \
+	    --set isUpdateIntervalEnabled=YES --set updateIntervalSlider=2 --plot docs/images/replay-pick-up.png --quiet
 
-build: deps
-	cmake -S . -B $(BUILD) $(CMAKE_ARGS) >/dev/null
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
+
+build-sim: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target tessaro-sim
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_ARGS) >/dev/null
 
 deps:
 	@scripts/install-deps.sh

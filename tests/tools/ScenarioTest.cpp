@@ -286,7 +286,9 @@ TEST(ScenarioParsing, SettingsKeysTheTweakDoesNotReadWarnAndStrictMakesThemError
 }
 
 TEST(ScenarioParsing, EveryCountableKindIsKnownAndTheTextsAskedForAreCounted) {
-  const auto scenario = parse("expect count display \"on\" == 1\nexpect count scenario >= 1\nexpect count timer.scheduled == 1\n");
+  const auto scenario = parse("expect count display \"on\" == 1\nexpect count timer.scheduled == 1\n");
+  EXPECT_NE(errorOf("expect count scenario >= 1\n").find("unknown event kind \"scenario\""), std::string::npos)
+      << "the simulator's own lines are not counted";
   ASSERT_EQ(scenario.countedTexts.size(), 1u);
   EXPECT_EQ(scenario.countedTexts[0], (std::pair<std::string, std::string>{"display", "on"}));
   EXPECT_EQ(closestKind("notification.post"), "notification.posted");

@@ -39,7 +39,7 @@ int markKind(const core::Event& event) {
     const std::string lighting = event.fields.value("lighting", "");
     return lighting == "motion wake" ? 1 : lighting == "time-out lighting" ? 2 : lighting == "home-button wake" ? 3 : 4;
   }
-  if (event.kind == "button" && event.fields.value("button", "") == "lock") return 5;
+  if (event.kind == "button" && event.fields.value("button", "") == "lock") return event.fields.value("simulated", false) ? 5 : 8;
   if (event.kind == "timer.scheduled" && event.fields.value("selector", "") == "disableDetection") return 6;
   if (event.kind == "timer" && event.fields.value("selector", "") == "disableDetection") return 7;
   return 0;
@@ -165,13 +165,13 @@ void PlotRecorder::write(double end) {
   std::fprintf(pipe, "set multiplot layout 4,1 title %s\n",
                quoted("Tessaro run: " + std::to_string(stepCount_) + " classification steps" + thinned +
                       "\nmarks: green motion wake, orange time-out lighting, blue home-button wake, grey other lighting, "
-                      "red lock press, dark grey time-out armed, pink time-out fired")
+                      "red the tweak's lock press, black the user's, dark grey time-out armed, pink time-out fired")
                    .c_str());
   std::fprintf(pipe, "set xrange [0:%.9g]\nset grid\nset key outside right top\nset lmargin 10\nset rmargin 22\n", end);
   // Vertical marks in every panel: a dotted line per event, coloured by kind.
   std::fputs(
       "mark_colour(k) = k == 1 ? 0x009e73 : k == 2 ? 0xe69f00 : k == 3 ? 0x56b4e9 : k == 4 ? 0x999999 : "
-      "k == 5 ? 0xd55e00 : k == 6 ? 0x666666 : 0xcc79a7\n",
+      "k == 5 ? 0xd55e00 : k == 6 ? 0x666666 : k == 7 ? 0xcc79a7 : 0x000000\n",
       pipe);
   const char* marks = "$marks using 1:(1):(mark_colour($2)) axes x1y2 with impulses lc rgb variable lw 1.5 notitle";
   std::fputs("set y2range [0:1]\nunset y2tics\n", pipe);

@@ -759,14 +759,14 @@ Scenario parseScenario(std::string_view text, const std::string& name, const std
   return scenario;
 }
 
-bool isCountableKind(std::string_view kind) { return kind == "scenario" || core::isEventKind(kind); }
+bool isCountableKind(std::string_view kind) { return core::isEventKind(kind); }
 
 std::string closestKind(std::string_view kind) {
-  std::string best = "scenario";
-  std::size_t bestDistance = editDistance(kind, best);
+  std::string best;
+  std::size_t bestDistance = 0;
   for (std::string_view known : core::kEventKinds) {
     const std::size_t d = editDistance(kind, known);
-    if (d < bestDistance) {
+    if (best.empty() || d < bestDistance) {
       best = known;
       bestDistance = d;
     }

@@ -226,8 +226,8 @@ inline constexpr double kMaxLineSeconds = 86400.0;
 // The largest scenario file read, in bytes.
 inline constexpr std::size_t kMaxScenarioBytes = 16u << 20;
 
-// The event kinds `expect count` may name: the device's, and "scenario" for the
-// simulator's own lines.
+// The event kinds `expect count` may name: the device's (the simulator's own lines are no
+// device events and are not counted).
 bool isCountableKind(std::string_view kind);
 // The closest countable kind to a misspelt one.
 std::string closestKind(std::string_view kind);
