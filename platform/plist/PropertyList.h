@@ -167,15 +167,24 @@ inline constexpr std::size_t kMaxFileSize = 64u << 20;
 // Deeper nesting of arrays and dictionaries is refused, on reading and on writing: libplist
 // recurses once per level and would overflow the stack.
 inline constexpr int kMaxNesting = 512;
+// An array with more elements, or a dictionary with more keys, is refused on reading:
+// libplist's time for one XML dictionary grows with the square of its keys.
+inline constexpr std::uint64_t kMaxEntries = 100'000;
+// What a parsed file may weigh, refused on reading: 64 bytes an object plus the bytes of its
+// strings and data, each reference to a shared binary object counted at the full weight of
+// what it refers to (libplist copies the object for each), and for XML the whole
+// document's bytes. Reading needs about twice this in memory: libplist's tree and ours.
+inline constexpr std::uint64_t kMaxWeight = 32u << 20;
 
-// Parses an XML or binary property list held in memory. Malformed, oversized, too deeply
-// nested input, or input holding something this model has no kind for (a keyed-archive UID)
-// gives nullopt, never a partial value.
+// Parses an XML or binary property list held in memory. Malformed input, input past one of
+// the limits above, or holding something this model has no kind for (a keyed-archive UID)
+// or a string no writer could store (with a NUL, or not valid UTF-8) gives nullopt, never a
+// partial value.
 std::optional<Value> parse(std::span<const std::uint8_t> bytes);
 
 // Reads an XML or binary property list whose top level is a dictionary. A missing,
-// unreadable, non-regular, oversized or malformed file, or one with another top level,
-// gives nullopt.
+// unreadable, non-regular file, one parse() refuses, or one with another top level, gives
+// nullopt.
 std::optional<Dictionary> readDictionary(const std::filesystem::path& path);
 
 // Encodes `value`, or nullopt when it cannot be stored: a string or key that is not valid
