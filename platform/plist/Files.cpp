@@ -36,6 +36,29 @@ std::optional<Bytes> encode(plist_t node, Format format) {
   return Bytes(begin, begin + length);
 }
 
+bool readsBackAs(const Value& read, const Value& written) { return identical(read, written); }
+bool readsBackAs(const Value& read, const Dictionary& written) {
+  return read.isDictionary() && identical(*read.asDictionary(), written);
+}
+
+// The bytes of `value` that read back identical, or none. Reading them back is the proof:
+// libplist's XML loses a date's fraction and the sign of a zero or a NaN, and a result the
+// input checks refuse could not be read at all.
+template <class T>
+std::optional<Bytes> encodeExactly(const T& value, Format format) {
+  if (format == Format::XmlOrBinary) {
+    if (std::optional<Bytes> xml = encodeExactly(value, Format::Xml)) return xml;
+    return encodeExactly(value, Format::Binary);
+  }
+  const detail::Node node = detail::toNode(value, format);
+  if (!node) return std::nullopt;
+  std::optional<Bytes> bytes = encode(node.get(), format);
+  if (!bytes) return std::nullopt;
+  const std::optional<Value> back = parse(*bytes);
+  if (!back || !readsBackAs(*back, value)) return std::nullopt;
+  return bytes;
+}
+
 // --- files --------------------------------------------------------------------------------
 
 class FileDescriptor {
@@ -127,17 +150,13 @@ std::optional<Dictionary> readDictionary(const std::filesystem::path& path) {
 }
 
 std::optional<std::vector<std::uint8_t>> serialize(const Value& value, Format format) {
-  const detail::Node node = detail::toNode(value, format);
-  if (!node) return std::nullopt;
-  return encode(node.get(), format);
+  return encodeExactly(value, format);
 }
 
 bool writeDictionaryAtomically(const Dictionary& dictionary, const std::filesystem::path& path,
                                Format format) {
   // Encode first: a dictionary that cannot be stored must not cost the old file anything.
-  const detail::Node node = detail::toNode(dictionary, format);
-  if (!node) return false;
-  const std::optional<Bytes> bytes = encode(node.get(), format);
+  const std::optional<Bytes> bytes = encodeExactly(dictionary, format);
   if (!bytes) return false;
 
   const std::string name = path.filename().string();

@@ -68,6 +68,14 @@ std::optional<double> dateSeconds(plist_t node) {
 
 bool storableDate(double seconds) { return std::isfinite(seconds) && std::fabs(seconds) <= kMaxDateSeconds; }
 
+// libplist keeps every integer as 64 bits and remembers only in its binary form whether it
+// was read as unsigned beyond INT64_MAX (a 16-byte integer, marker 0x14).
+bool unsignedAboveInt64(plist_t node) {
+  std::uint32_t length = 0;
+  const auto file = binaryOf(node, length);
+  return !file || length <= kObject || static_cast<std::uint8_t>(file.get()[kObject]) == 0x14;
+}
+
 // libplist takes strings NUL-terminated, and turns invalid UTF-8 into garbage in binary form.
 bool storableString(std::string_view s) {
   std::size_t i = 0;
@@ -154,10 +162,13 @@ std::optional<Value> toValue(plist_t node, int depth) {
       return Value(b != 0);
     }
     case PLIST_UINT: {
-      // libplist keeps every integer as 64 bits; a negative one comes back two's complement.
+      // A negative integer comes back two's complement, as does an unsigned one above
+      // INT64_MAX; the model holds only the first.
       std::uint64_t bits = 0;
       plist_get_uint_val(node, &bits);
-      return Value(static_cast<std::int64_t>(bits));
+      const auto integer = static_cast<std::int64_t>(bits);
+      if (integer < 0 && unsignedAboveInt64(node)) return std::nullopt;
+      return Value(integer);
     }
     case PLIST_REAL: {
       double r = 0;
@@ -179,7 +190,7 @@ std::optional<Value> toValue(plist_t node, int depth) {
     }
     case PLIST_DATE: {
       const std::optional<double> seconds = dateSeconds(node);
-      if (!seconds) return std::nullopt;
+      if (!seconds || !storableDate(*seconds)) return std::nullopt;
       return Value(Date{*seconds});
     }
     case PLIST_ARRAY:

@@ -1,9 +1,9 @@
 #pragma once
 // Internal: values to libplist's nodes and back. Both directions refuse (nullopt, or a null
-// node) what the model has no kind for, a string that is not valid UTF-8 or holds a NUL, and
-// nesting deeper than kMaxNesting; writing also refuses a date that is not finite or lies
-// more than kMaxDateSeconds from 2001. The bytes themselves are checked before parsing, in
-// InputLimits.
+// node) whatever could not come back identical from a file: what the model has no kind for,
+// a string that is not valid UTF-8 or holds a NUL, a date that is not finite or lies more
+// than kMaxDateSeconds from 2001, an integer above INT64_MAX, nesting deeper than
+// kMaxNesting. The bytes themselves are checked before parsing, in InputLimits.
 
 #include "platform/plist/PropertyList.h"
 

@@ -155,11 +155,19 @@ class Value {
   Storage storage_;
 };
 
+// The same value bit for bit: like ==, except that reals and dates compare their bits, so
+// -0.0 differs from 0.0 and one NaN from another of other payload. What a file written with
+// a value gives back.
+bool identical(const Value& a, const Value& b);
+bool identical(const Dictionary& a, const Dictionary& b);
+
 // --- Files --------------------------------------------------------------------------------
 
 enum class Format {
-  Xml,     // what the device writes for preferences, and the default here
-  Binary,  // bplist00, as devices also write; for tests and tools
+  Xml,          // what the device writes for preferences, and the default here
+  Binary,       // bplist00, as devices also write; keeps every value the model holds
+  XmlOrBinary,  // XML when it reads back identical, binary otherwise: for files rewritten
+                // whole, where a value another process stored must survive
 };
 
 // Larger inputs are refused before parsing.
@@ -177,9 +185,10 @@ inline constexpr std::uint64_t kMaxEntries = 100'000;
 inline constexpr std::uint64_t kMaxWeight = 32u << 20;
 
 // Parses an XML or binary property list held in memory. Malformed input, input past one of
-// the limits above, or holding something this model has no kind for (a keyed-archive UID)
-// or a string no writer could store (with a NUL, or not valid UTF-8) gives nullopt, never a
-// partial value.
+// the limits above, or holding something this model has no kind for (a keyed-archive UID,
+// an integer above INT64_MAX) or could not write back identical (a string with a NUL or
+// that is not valid UTF-8, a date that is not finite or lies more than 10^12 s from 2001)
+// gives nullopt, never a partial value. What it gives, serialize(XmlOrBinary) stores.
 std::optional<Value> parse(std::span<const std::uint8_t> bytes);
 
 // Reads an XML or binary property list whose top level is a dictionary. A missing,
@@ -187,16 +196,20 @@ std::optional<Value> parse(std::span<const std::uint8_t> bytes);
 // nullopt.
 std::optional<Dictionary> readDictionary(const std::filesystem::path& path);
 
-// Encodes `value`, or nullopt when it cannot be stored: a string or key that is not valid
-// UTF-8 or holds a NUL, a date that is not finite or lies more than 10^12 s from 2001 (for
-// XML: outside the years 1 to 9999; XML also drops a date's fraction of a second), nesting
-// deeper than kMaxNesting, or a result larger than kMaxFileSize (it could not be read back).
+// Encodes `value` so that parse() gives back a value identical to it, or nullopt when the
+// format cannot: a string or key that is not valid UTF-8 or holds a NUL, a date that is not
+// finite or lies more than 10^12 s from 2001, nesting deeper than kMaxNesting, a result
+// parse() would refuse (larger than kMaxFileSize, say); and for XML alone, a date outside
+// the years 1 to 9999 or with a fraction of a second, -0.0, or a NaN other than the one
+// XML reads back.
 std::optional<std::vector<std::uint8_t>> serialize(const Value& value, Format format = Format::Xml);
 
-// Replaces `path` with `dictionary`: the bytes go to a temporary file beside it, are synced,
-// and the temporary file is renamed over `path`, so a reader sees the old file or the new one,
-// never a mixture. The file ends up with mode 0644. On any failure it returns false, removes
-// the temporary file, and leaves an existing file untouched.
+// Replaces `path` with `dictionary`, encoded as serialize() does: the bytes go to a
+// temporary file beside it, are synced, and the temporary file is renamed over `path`, so a
+// reader sees the old file or the new one, never a mixture. The file ends up with mode 0644.
+// On any failure (the encoding, or any system call up to the rename) it returns false,
+// removes the temporary file, and leaves an existing file untouched. Once renamed, the new
+// file stands even when syncing its directory fails.
 bool writeDictionaryAtomically(const Dictionary& dictionary, const std::filesystem::path& path,
                                Format format = Format::Xml);
 

@@ -28,7 +28,9 @@ using plist::Value;
 using namespace bplisttest;
 
 namespace plist {
-void PrintTo(Format format, std::ostream* out) { *out << (format == Format::Xml ? "Xml" : "Binary"); }
+void PrintTo(Format format, std::ostream* out) {
+  *out << (format == Format::Xml ? "Xml" : format == Format::Binary ? "Binary" : "XmlOrBinary");
+}
 }  // namespace plist
 
 namespace {
