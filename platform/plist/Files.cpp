@@ -3,6 +3,7 @@
 #include "platform/plist/InputLimits.h"
 #include "platform/plist/Nodes.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/plist/SystemCalls.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -71,7 +72,7 @@ class FileDescriptor {
   bool close() {
     if (fd_ < 0) return true;
     const int fd = std::exchange(fd_, -1);
-    return ::close(fd) == 0;  // no retry on EINTR: Linux has closed the descriptor already
+    return detail::systemCalls().close(fd) == 0;  // no retry on EINTR: Linux has closed it already
   }
 
  private:
@@ -80,7 +81,7 @@ class FileDescriptor {
 
 bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t written = detail::systemCalls().write(fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     bytes = bytes.subspan(static_cast<std::size_t>(written));
@@ -162,25 +163,26 @@ bool writeDictionaryAtomically(const Dictionary& dictionary, const std::filesyst
   const std::string name = path.filename().string();
   if (name.empty() || name == "." || name == "..") return false;
   const std::filesystem::path directory = path.has_parent_path() ? path.parent_path() : ".";
+  const detail::SystemCalls& calls = detail::systemCalls();
   // Hidden and in the same directory, so the rename cannot cross file systems. Shortened so
   // the name with its suffix stays within NAME_MAX.
   std::string temporary = (directory / ("." + name.substr(0, 200) + ".XXXXXX")).string();
-  FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+  FileDescriptor fd(calls.mkostemp(temporary.data(), O_CLOEXEC));
   if (fd.get() < 0) return false;
   struct RemoveUnlessRenamed {
     const std::string& path;
     bool renamed = false;
     ~RemoveUnlessRenamed() {
-      if (!renamed) ::unlink(path.c_str());
+      if (!renamed) detail::systemCalls().unlink(path.c_str());
     }
   } guard{temporary};
 
   // mkstemp creates 0600; a preferences file is readable by all.
-  if (::fchmod(fd.get(), 0644) != 0) return false;
+  if (calls.fchmod(fd.get(), 0644) != 0) return false;
   if (!writeAll(fd.get(), *bytes)) return false;
-  if (::fsync(fd.get()) != 0) return false;
+  if (calls.fsync(fd.get()) != 0) return false;
   if (!fd.close()) return false;
-  if (::rename(temporary.c_str(), path.c_str()) != 0) return false;
+  if (calls.rename(temporary.c_str(), path.c_str()) != 0) return false;
   guard.renamed = true;
   syncDirectory(directory);
   return true;
