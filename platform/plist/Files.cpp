@@ -105,13 +105,13 @@ std::optional<Value> parse(std::span<const std::uint8_t> bytes) {
   const auto length = static_cast<std::uint32_t>(bytes.size());
   plist_t raw = nullptr;
   if (plist_is_binary(chars, length)) {
-    if (!detail::binaryWithinLimits(bytes, {kMaxNesting, kMaxEntries, kMaxWeight})) return std::nullopt;
+    if (!detail::binaryWithinLimits(bytes, {kMaxNesting, kMaxObjects, kMaxWeight})) return std::nullopt;
     plist_from_bin(chars, length, &raw);
   } else {
     // A NUL-terminated copy, in case the parser looks one byte past the end.
     const std::string xml(chars, bytes.size());
-    // One more level for the <plist> element around the value.
-    if (!detail::xmlWithinLimits(xml, {kMaxNesting + 1, kMaxEntries, kMaxWeight})) return std::nullopt;
+    // One more level, and element, for the <plist> element around the value.
+    if (!detail::xmlWithinLimits(xml, {kMaxNesting + 1, kMaxObjects + 1, kMaxWeight})) return std::nullopt;
     plist_from_xml(xml.c_str(), length, &raw);
   }
   const detail::Node root(raw);

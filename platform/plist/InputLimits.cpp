@@ -13,11 +13,7 @@ bool xmlWithinLimits(std::string_view xml, const Limits& limits) {
   // libplist reads a NUL in a string's text into the string, which then aborts it.
   if (xml.find('\0') != npos) return false;
   if (xml.size() > limits.weight) return false;
-  struct Open {
-    std::string_view name;
-    std::uint64_t children = 0;
-  };
-  std::vector<Open> open;
+  std::vector<std::string_view> open;
   std::uint64_t elements = 0;
   std::size_t i = 0;
   const auto skipPast = [&](std::size_t from, std::string_view terminator) {
@@ -61,18 +57,13 @@ bool xmlWithinLimits(std::string_view xml, const Limits& limits) {
       const std::string_view name = tag.substr(0, tag.find_first_of(" \t\r\n/"));
       if (name.empty()) return false;
       if (closing) {
-        if (open.empty() || open.back().name != name) return false;
+        if (open.empty() || open.back() != name) return false;
         open.pop_back();
       } else {
-        ++elements;
-        if (!open.empty()) {
-          Open& parent = open.back();
-          const std::uint64_t most = parent.name == "dict" ? 2 * limits.entries : limits.entries;
-          if (++parent.children > most) return false;
-        }
+        if (++elements > limits.objects) return false;
         if (!selfClosing) {
           if (open.size() >= static_cast<std::size_t>(limits.depth)) return false;
-          open.push_back(Open{name});
+          open.push_back(name);
         }
       }
       i = end + 1;
@@ -120,7 +111,7 @@ struct Shape {
 
 class Bplist {
  public:
-  Bplist(std::span<const std::uint8_t> bytes, std::uint64_t maxEntries) : bytes_(bytes), maxEntries_(maxEntries) {}
+  Bplist(std::span<const std::uint8_t> bytes, std::uint64_t maxObjects) : bytes_(bytes), maxObjects_(maxObjects) {}
 
   bool readTrailer() {
     constexpr std::size_t kHeader = 8, kTrailer = 32;
@@ -184,7 +175,7 @@ class Bplist {
       case 0xA:  // array
       case 0xC:  // set
       case 0xD:  // dictionary: keys, then values
-        if (!readLength(at, length, after) || length > maxEntries_) return std::nullopt;
+        if (!readLength(at, length, after) || length > maxObjects_) return std::nullopt;
         if (length > (tableOffset_ - after) / referenceSize_ / (type == 0xD ? 2 : 1)) return std::nullopt;
         shape.container = true;
         shape.references = type == 0xD ? length * 2 : length;
@@ -213,7 +204,7 @@ class Bplist {
   }
 
   std::span<const std::uint8_t> bytes_;
-  std::uint64_t maxEntries_;
+  std::uint64_t maxObjects_;
   std::size_t offsetSize_ = 0;
   std::size_t referenceSize_ = 0;
   std::uint64_t count_ = 0;
@@ -224,17 +215,22 @@ class Bplist {
 }  // namespace
 
 bool binaryWithinLimits(std::span<const std::uint8_t> bytes, const Limits& limits) {
-  Bplist file(bytes, limits.entries);
+  Bplist file(bytes, limits.objects);
   if (!file.readTrailer()) return false;
-  const std::uint64_t maxWeight = std::min<std::uint64_t>(limits.weight, std::numeric_limits<std::uint32_t>::max() - 1);
-  const std::uint64_t capped = maxWeight + 1;
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint32_t>::max() - 1;
+  const std::uint64_t maxWeight = std::min(limits.weight, kMost);
+  const std::uint64_t maxObjects = std::min(limits.objects, kMost);
 
-  // Shared objects are walked once: their weight, in full with everything below them, and
-  // the height of container nesting below them are remembered, so a reference to one costs
-  // what it expands to without walking it again. height is stored plus one, so that 0
+  // Shared objects are walked once: what they weigh and count with everything below them,
+  // and the height of container nesting below them, are remembered, so a reference to one
+  // costs what it expands to without walking it again. height is stored plus one, so that 0
   // means not seen yet.
   constexpr std::uint16_t kUnseen = 0, kOpen = 0xFFFF;
-  std::vector<std::uint32_t> weight(file.count(), 0);
+  struct Size {
+    std::uint32_t weight = 0;
+    std::uint32_t objects = 0;
+  };
+  std::vector<Size> sizes(file.count());
   std::vector<std::uint16_t> height(file.count(), kUnseen);
 
   struct Frame {
@@ -242,13 +238,16 @@ bool binaryWithinLimits(std::span<const std::uint8_t> bytes, const Limits& limit
     Shape shape;
     std::uint64_t next = 0;
     std::uint64_t weight = kNodeCost;
+    std::uint64_t objects = 1;
     std::uint16_t height = 1;
   };
   std::vector<Frame> stack;
-  const auto add = [&](std::uint64_t childWeight, std::uint16_t childHeight) {
+  // Sums stop one past the limit, so that they cannot overflow.
+  const auto add = [&](const Size& child, std::uint16_t childHeight) {
     if (stack.empty()) return;
     Frame& parent = stack.back();
-    parent.weight = std::min(capped, parent.weight + childWeight);
+    parent.weight = std::min(maxWeight + 1, parent.weight + child.weight);
+    parent.objects = std::min(maxObjects + 1, parent.objects + child.objects);
     parent.height = std::max<std::uint16_t>(parent.height, static_cast<std::uint16_t>(childHeight + 1));
   };
   const auto visit = [&](std::uint64_t index) {
@@ -256,15 +255,15 @@ bool binaryWithinLimits(std::span<const std::uint8_t> bytes, const Limits& limit
     if (height[index] != kUnseen) {
       const std::uint16_t below = static_cast<std::uint16_t>(height[index] - 1);
       if (stack.size() + below > static_cast<std::size_t>(limits.depth)) return false;
-      add(weight[index], below);
+      add(sizes[index], below);
       return true;
     }
     const std::optional<Shape> shape = file.shape(index);
     if (!shape) return false;
     if (!shape->container) {
-      weight[index] = static_cast<std::uint32_t>(std::min(capped, kNodeCost + shape->payload));
+      sizes[index] = {static_cast<std::uint32_t>(std::min(maxWeight + 1, kNodeCost + shape->payload)), 1};
       height[index] = 1;
-      add(weight[index], 0);
+      add(sizes[index], 0);
       return true;
     }
     if (stack.size() >= static_cast<std::size_t>(limits.depth)) return false;
@@ -276,7 +275,7 @@ bool binaryWithinLimits(std::span<const std::uint8_t> bytes, const Limits& limit
   if (!visit(file.top())) return false;
   while (!stack.empty()) {
     Frame& frame = stack.back();
-    if (frame.weight > maxWeight) return false;
+    if (frame.weight > maxWeight || frame.objects > maxObjects) return false;
     if (frame.next < frame.shape.references) {
       const std::uint64_t child = file.reference(frame.shape, frame.next++);
       if (!visit(child)) return false;
@@ -284,11 +283,12 @@ bool binaryWithinLimits(std::span<const std::uint8_t> bytes, const Limits& limit
     }
     const Frame done = frame;
     stack.pop_back();
-    weight[done.index] = static_cast<std::uint32_t>(done.weight);
+    sizes[done.index] = {static_cast<std::uint32_t>(done.weight), static_cast<std::uint32_t>(done.objects)};
     height[done.index] = static_cast<std::uint16_t>(done.height + 1);
-    add(done.weight, done.height);
+    add(sizes[done.index], done.height);
   }
-  return weight[file.top()] <= maxWeight;
+  const Size& top = sizes[file.top()];
+  return top.weight <= maxWeight && top.objects <= maxObjects;
 }
 
 }  // namespace plist::detail

@@ -1,11 +1,12 @@
 #pragma once
 // Checks run on untrusted bytes before libplist parses them. libplist 2.2 recurses once per
 // nesting level with no limit, gives every reference to a shared binary object a copy of its
-// own, spends time quadratic in the keys of one XML dictionary, and aborts the process on a
-// string holding a NUL (an assertion in plist_get_key_val and plist_get_string_val). A small
-// hostile file would overflow the stack, exhaust memory or time, or stop the host. Each check
-// measures the shape and looks at the strings, leaving all decoding to libplist; when unsure
-// it refuses. A refusal is only `false`: the caller reads the file as unreadable.
+// own, spends time quadratic in the keys of one XML dictionary (and, writing binary, in the
+// objects of the whole tree), and aborts the process on a string holding a NUL (an
+// assertion in plist_get_key_val and plist_get_string_val). A small hostile file would
+// overflow the stack, exhaust memory or time, or stop the host. Each check measures the
+// shape and looks at the strings, leaving all decoding to libplist; when unsure it refuses.
+// A refusal is only `false`: the caller reads the file as unreadable.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,17 +19,18 @@ namespace plist::detail {
 // plus the bytes of its strings (as UTF-8) and data.
 inline constexpr std::uint64_t kNodeCost = 64;
 
+// Bounds on the whole tree, in which each reference to a shared object counts with all it
+// holds, as libplist copies it.
 struct Limits {
   int depth = 0;              // containers inside containers, the outermost counting 1
-  std::uint64_t entries = 0;  // elements of one array, key-value pairs of one dictionary
-  std::uint64_t weight = 0;   // of the whole tree, every reference counted in full
+  std::uint64_t objects = 0;  // values, keys included
+  std::uint64_t weight = 0;
 };
 
-// XML. Element nesting and the children of each element, with comments, CDATA, processing
-// instructions and declarations skipped; a dictionary's children are its keys and values,
-// so it may have twice `entries`. The weight is kNodeCost per element plus the document's
-// bytes. Refuses a NUL byte anywhere, mismatched closing tags and tags it cannot delimit
-// plainly.
+// XML. Element nesting and the number of elements, with comments, CDATA, processing
+// instructions and declarations skipped; the weight is kNodeCost per element plus the
+// document's bytes. Refuses a NUL byte anywhere, mismatched closing tags and tags it cannot
+// delimit plainly.
 bool xmlWithinLimits(std::string_view xml, const Limits& limits);
 
 // bplist00, over the objects reachable from the top one, each shared object measured once.

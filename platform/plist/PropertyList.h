@@ -175,14 +175,16 @@ inline constexpr std::size_t kMaxFileSize = 64u << 20;
 // Deeper nesting of arrays and dictionaries is refused, on reading and on writing: libplist
 // recurses once per level and would overflow the stack.
 inline constexpr int kMaxNesting = 512;
-// An array with more elements, or a dictionary with more keys, is refused on reading:
-// libplist's time for one XML dictionary grows with the square of its keys.
-inline constexpr std::uint64_t kMaxEntries = 100'000;
+// Files holding more values than this, keys included, are refused on reading: libplist's
+// time grows with the square of the keys of one XML dictionary, and of the objects of a
+// tree it writes as binary (a write-back of 100,000 takes about 0.3 s).
+inline constexpr std::uint64_t kMaxObjects = 100'000;
 // What a parsed file may weigh, refused on reading: 64 bytes an object plus the bytes of its
-// strings and data, each reference to a shared binary object counted at the full weight of
-// what it refers to (libplist copies the object for each), and for XML the whole
-// document's bytes. Reading needs about twice this in memory: libplist's tree and ours.
+// strings (as UTF-8) and data; for XML, the whole document's bytes. Reading needs about
+// twice this in memory: libplist's tree and ours.
 inline constexpr std::uint64_t kMaxWeight = 32u << 20;
+// Both count each reference to a shared binary object with all it holds, as libplist
+// copies the object for each.
 
 // Parses an XML or binary property list held in memory. Malformed input, input past one of
 // the limits above, or holding something this model has no kind for (a keyed-archive UID,

@@ -106,21 +106,23 @@ TEST(HostileStrings, WellFormedUnicodeReadsInBothFormats) {
             expected);
 }
 
-// --- the number of entries ----------------------------------------------------------------
+// --- the number of objects ----------------------------------------------------------------
 
-// `count` one-byte references to one `true`, under the key "list".
+// `count` one-byte references to one `true`, under the key "list": count + 3 objects.
 Bytes longArraySettings(std::uint64_t count) {
   Bytes array = marker(0xA0, count);
   array.insert(array.end(), count, 3);
   return bplist({container(0xD0, {1, 2}, 1, 1), ascii("list"), array, {0x09}}, 1);
 }
 
+// count + 1 objects.
 std::string xmlArray(std::uint64_t count) {
   std::string xml = "<plist><array>";
   for (std::uint64_t i = 0; i < count; ++i) xml += "<true/>";
   return xml + "</array></plist>";
 }
 
+// 2 count + 1 objects.
 std::string xmlDictionary(std::uint64_t count) {
   std::string xml = "<plist><dict>";
   for (std::uint64_t i = 0; i < count; ++i) xml += "<key>" + std::to_string(i) + "</key><true/>";
@@ -129,7 +131,7 @@ std::string xmlDictionary(std::uint64_t count) {
 
 // An 80 KB file; fetching each element by its index, libplist walks the ones before it,
 // which took 6.5 s here.
-TEST(LargeContainers, AnArrayOfEightyThousandElementsReadsInMilliseconds) {
+TEST(LargeFiles, AnArrayOfEightyThousandElementsReadsInMilliseconds) {
   const Bytes file = longArraySettings(80'000);
   ASSERT_LT(file.size(), 81'000u);
   std::optional<Dictionary> read;
@@ -139,45 +141,62 @@ TEST(LargeContainers, AnArrayOfEightyThousandElementsReadsInMilliseconds) {
   EXPECT_LT(seconds, 1.0);
 }
 
-TEST(LargeContainers, EntriesAreBoundedInBothFormats) {
-  EXPECT_TRUE(plist::parse(longArraySettings(plist::kMaxEntries)));
-  EXPECT_FALSE(plist::parse(longArraySettings(plist::kMaxEntries + 1)));
-  EXPECT_TRUE(plist::parse(bytesOf(xmlArray(plist::kMaxEntries))));
-  EXPECT_FALSE(plist::parse(bytesOf(xmlArray(plist::kMaxEntries + 1))));
+TEST(LargeFiles, ObjectsAreBoundedInBothFormats) {
+  EXPECT_TRUE(plist::parse(longArraySettings(plist::kMaxObjects - 3)));
+  EXPECT_FALSE(plist::parse(longArraySettings(plist::kMaxObjects - 2)));
+  EXPECT_TRUE(plist::parse(bytesOf(xmlArray(plist::kMaxObjects - 1))));
+  EXPECT_FALSE(plist::parse(bytesOf(xmlArray(plist::kMaxObjects))));
+  EXPECT_FALSE(plist::parse(bytesOf(xmlDictionary(plist::kMaxObjects / 2))));
 
-  // A binary dictionary's entries are its pairs; the keys may be one shared string.
-  std::vector<Bytes> objects{{}, {0x09}};
-  std::vector<std::uint32_t> references;
-  for (std::uint32_t i = 0; i < plist::kMaxEntries; ++i) {
-    references.push_back(i + 2);
-    objects.push_back(ascii(std::to_string(i)));
-  }
-  references.insert(references.end(), plist::kMaxEntries, 1);
-  objects[0] = container(0xD0, references, plist::kMaxEntries);
-  const std::optional<Value> full = plist::parse(bplist(objects));
+  // Keys count: a dictionary of distinct keys, all holding one shared `true`.
+  const auto dictionary = [](std::uint32_t pairs) {
+    std::vector<Bytes> objects{{}, {0x09}};
+    std::vector<std::uint32_t> references;
+    for (std::uint32_t i = 0; i < pairs; ++i) {
+      references.push_back(i + 2);
+      objects.push_back(ascii(std::to_string(i)));
+    }
+    references.insert(references.end(), pairs, 1);
+    objects[0] = container(0xD0, references, pairs);
+    return bplist(objects);
+  };
+  const std::optional<Value> full = plist::parse(dictionary((plist::kMaxObjects - 1) / 2));
   ASSERT_TRUE(full);
-  EXPECT_EQ(full->asDictionary()->size(), plist::kMaxEntries);
-  const std::vector<std::uint32_t> oneKey(2 * (plist::kMaxEntries + 1), 1);
-  EXPECT_FALSE(plist::parse(bplist({container(0xD0, oneKey, plist::kMaxEntries + 1), {0x51, 'k'}})));
+  EXPECT_EQ(full->asDictionary()->size(), (plist::kMaxObjects - 1) / 2);
+  EXPECT_FALSE(plist::parse(dictionary((plist::kMaxObjects - 1) / 2 + 1)));
 }
 
 // libplist's time grows with the square of one XML dictionary's keys: a million would take
 // minutes. Refused on counting.
-TEST(LargeContainers, AnXmlDictionaryWithAMillionKeysIsRefusedAtOnce) {
+TEST(LargeFiles, AnXmlDictionaryWithAMillionKeysIsRefusedAtOnce) {
   const std::string xml = xmlDictionary(1'000'000);
   EXPECT_LT(secondsFor([&] { EXPECT_FALSE(plist::parse(bytesOf(xml))); }), 2.0);
-  EXPECT_FALSE(plist::parse(bytesOf(xmlDictionary(plist::kMaxEntries + 1))));
 }
 
-// Counted per container, a dictionary by its pairs, whatever the nesting.
-TEST(LargeContainers, XmlEntriesAreCountedForEachContainer) {
-  const plist::detail::Limits limits{8, 2, 1 << 20};
-  const auto within = [&](std::string_view xml) { return plist::detail::xmlWithinLimits(xml, limits); };
-  EXPECT_TRUE(within("<plist><dict><key>a</key><true/><key>b</key><array><true/><false/></array></dict></plist>"));
-  EXPECT_FALSE(within("<plist><dict><key>a</key><true/><key>b</key><true/><key>c</key><true/></dict></plist>"));
-  EXPECT_FALSE(within("<plist><array><true/><array/><false/></array></plist>"));
-  EXPECT_TRUE(within("<plist><array><array><true/><true/></array><array><true/><true/></array></array></plist>"));
-  EXPECT_TRUE(within("<plist><array><!-- <true/><true/><true/> --><true/></array></plist>"));
+// Counted over the whole tree, each shared object with all it holds.
+TEST(LargeFiles, ObjectsAreCountedOverTheWholeTree) {
+  const plist::detail::Limits limits{8, 5, 1 << 20};
+  const auto xmlWithin = [&](std::string_view xml) { return plist::detail::xmlWithinLimits(xml, limits); };
+  EXPECT_TRUE(xmlWithin("<plist><dict><key>a</key><array><true/></array></dict></plist>"));
+  EXPECT_FALSE(xmlWithin("<plist><dict><key>a</key><array><true/><false/></array></dict></plist>"));
+  EXPECT_TRUE(xmlWithin("<plist><array><!-- <true/><true/><true/> --><true/><![CDATA[<a/><a/>]]></array></plist>"));
+
+  // [A, A, A] with A = [yes, yes]: 1 + 3 * (1 + 2).
+  const Bytes shared = bplist({container(0xA0, {1, 1, 1}, 3), container(0xA0, {2, 2}, 2), {0x09}});
+  EXPECT_TRUE(plist::detail::binaryWithinLimits(shared, {8, 10, 1 << 20}));
+  EXPECT_FALSE(plist::detail::binaryWithinLimits(shared, {8, 9, 1 << 20}));
+}
+
+// The bound keeps a write-back in time: libplist writes binary in time quadratic in the
+// distinct objects.
+TEST(LargeFiles, TheLargestTreeWritesAsBinaryInTime) {
+  Array reals;
+  for (std::uint64_t i = 0; i + 1 < plist::kMaxObjects; ++i) reals.push_back(Value(static_cast<double>(i) + 0.5));
+  const Value value(std::move(reals));
+  std::optional<std::vector<std::uint8_t>> bytes;
+  EXPECT_LT(secondsFor([&] { bytes = plist::serialize(value, plist::Format::Binary); }), 2.0);
+  ASSERT_TRUE(bytes);
+  EXPECT_FALSE(plist::serialize(Value(Array(plist::kMaxObjects, Value(1)))));
 }
 
 // --- shared references --------------------------------------------------------------------
@@ -207,7 +226,7 @@ TEST(SharedReferences, EveryReferenceWeighsWhatItExpandsTo) {
     return kNode + copies * (kNode + 2 * (kNode + size));
   };
   const auto within = [](const Bytes& file, std::uint64_t limit) {
-    return plist::detail::binaryWithinLimits(file, {plist::kMaxNesting, plist::kMaxEntries, limit});
+    return plist::detail::binaryWithinLimits(file, {plist::kMaxNesting, plist::kMaxObjects, limit});
   };
   EXPECT_TRUE(within(sharedTwice(1000, 3), weight(1000, 3)));
   EXPECT_FALSE(within(sharedTwice(1000, 3), weight(1000, 3) - 1));
