@@ -49,7 +49,9 @@ void recordMethodChange(objc::MethodChange change, Class cls, SEL sel, const cha
 
 bool writeDevicePlist(const std::string& devicePath, const plist::Dictionary& contents) {
   auto hostPath = core::resolve(devicePath);
-  const bool written = hostPath && core::ensureParentDirectories(*hostPath) && plist::writeDictionaryAtomically(contents, *hostPath);
+  // As preferences are written: XML, unless a value would not come back from it as it was.
+  const bool written = hostPath && core::ensureParentDirectories(*hostPath) &&
+                       plist::writeDictionaryAtomically(contents, *hostPath, plist::Format::XmlOrBinary);
   core::record("file.write", devicePath + (written ? "" : " (failed)"), {{"path", devicePath}, {"ok", written}});
   return written;
 }

@@ -91,7 +91,9 @@ BOOL writeToFileAtomically(id self, SEL, id path, BOOL) {
   auto hostPath = core::resolve(devicePath);
   bool written = false;
   if (value && hostPath && core::ensureParentDirectories(*hostPath)) {
-    written = plist::writeDictionaryAtomically(*value->asDictionary(), *hostPath);
+    // The whole file is rewritten: XML as the device writes it, unless a value another
+    // process stored would not come back from XML as it was.
+    written = plist::writeDictionaryAtomically(*value->asDictionary(), *hostPath, plist::Format::XmlOrBinary);
   }
   core::record("file.write", devicePath + (written ? "" : " (failed)"), {{"path", devicePath}, {"ok", written}});
   return written ? YES : NO;

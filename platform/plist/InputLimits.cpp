@@ -8,9 +8,13 @@
 
 namespace plist::detail {
 
-bool xmlWithinLimits(std::string_view xml, int maxDepth) {
+bool xmlWithinLimits(std::string_view xml, const Limits& limits) {
   constexpr auto npos = std::string_view::npos;
+  // libplist reads a NUL in a string's text into the string, which then aborts it.
+  if (xml.find('\0') != npos) return false;
+  if (xml.size() > limits.weight) return false;
   std::vector<std::string_view> open;
+  std::uint64_t elements = 0;
   std::size_t i = 0;
   const auto skipPast = [&](std::size_t from, std::string_view terminator) {
     const std::size_t found = xml.find(terminator, from);
@@ -55,15 +59,18 @@ bool xmlWithinLimits(std::string_view xml, int maxDepth) {
       if (closing) {
         if (open.empty() || open.back() != name) return false;
         open.pop_back();
-      } else if (!selfClosing) {
-        if (open.size() >= static_cast<std::size_t>(maxDepth)) return false;
-        open.push_back(name);
+      } else {
+        if (++elements > limits.objects) return false;
+        if (!selfClosing) {
+          if (open.size() >= static_cast<std::size_t>(limits.depth)) return false;
+          open.push_back(name);
+        }
       }
       i = end + 1;
     }
     if (!skipped) return false;
   }
-  return true;
+  return elements <= (limits.weight - xml.size()) / kNodeCost;
 }
 
 namespace {
@@ -72,6 +79,25 @@ std::uint64_t readBigEndian(const std::uint8_t* p, std::size_t size) {
   std::uint64_t value = 0;
   for (std::size_t k = 0; k < size; ++k) value = value << 8 | p[k];
   return value;
+}
+
+// The length in UTF-8 of a big-endian UTF-16 string, or none when it holds a NUL or an
+// unpaired surrogate.
+std::optional<std::uint64_t> utf8Length(const std::uint8_t* units, std::uint64_t count) {
+  std::uint64_t length = 0;
+  for (std::uint64_t k = 0; k < count; ++k) {
+    const auto unit = static_cast<std::uint16_t>(units[2 * k] << 8 | units[2 * k + 1]);
+    if (unit == 0 || (unit >= 0xDC00 && unit <= 0xDFFF)) return std::nullopt;
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+      if (++k == count) return std::nullopt;
+      const auto low = static_cast<std::uint16_t>(units[2 * k] << 8 | units[2 * k + 1]);
+      if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+      length += 4;
+    } else {
+      length += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+    }
+  }
+  return length;
 }
 
 // What the walk needs to know of one object: where its references are, and the bytes of
@@ -85,7 +111,7 @@ struct Shape {
 
 class Bplist {
  public:
-  explicit Bplist(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  Bplist(std::span<const std::uint8_t> bytes, std::uint64_t maxObjects) : bytes_(bytes), maxObjects_(maxObjects) {}
 
   bool readTrailer() {
     constexpr std::size_t kHeader = 8, kTrailer = 32;
@@ -115,23 +141,41 @@ class Bplist {
     const std::uint64_t offset = readBigEndian(bytes_.data() + tableOffset_ + index * offsetSize_, offsetSize_);
     if (offset < 8 || offset >= tableOffset_) return std::nullopt;
     const auto at = static_cast<std::size_t>(offset);
+    const std::uint8_t* object = bytes_.data() + at;
     Shape shape;
-    const unsigned type = bytes_[at] >> 4;
+    const unsigned type = object[0] >> 4;
     std::uint64_t length = 0;
     std::size_t after = 0;
     switch (type) {
-      case 0x4:  // data
-      case 0x5:  // ASCII string
-      case 0x6:  // UTF-16 string, up to 3 bytes of UTF-8 per unit
-      case 0x7:  // UTF-8 string
-        if (!readLength(at, length, after)) return std::nullopt;
-        length = std::min<std::uint64_t>(length, std::uint64_t{1} << 40);
-        shape.payload = type == 0x6 ? length * 3 : length;
+      case 0x1: {  // integer of 2^n bytes; of 16, libplist keeps the low 8
+        const std::size_t size = std::size_t{1} << std::min(object[0] & 0xF, 5);
+        if (size != 16) return shape;
+        if (size > tableOffset_ - (at + 1)) return std::nullopt;
+        if (readBigEndian(object + 1, 8) != 0) return std::nullopt;
         return shape;
+      }
+      case 0x4:  // data
+        if (!readLength(at, length, after) || length > tableOffset_ - after) return std::nullopt;
+        shape.payload = length;
+        return shape;
+      case 0x5: {  // ASCII string
+        if (!readLength(at, length, after) || length > tableOffset_ - after) return std::nullopt;
+        const std::uint8_t* text = bytes_.data() + after;
+        if (std::any_of(text, text + length, [](std::uint8_t c) { return c == 0 || c > 0x7F; })) return std::nullopt;
+        shape.payload = length;
+        return shape;
+      }
+      case 0x6: {  // UTF-16 string, in units of two bytes
+        if (!readLength(at, length, after) || length > (tableOffset_ - after) / 2) return std::nullopt;
+        const std::optional<std::uint64_t> utf8 = utf8Length(bytes_.data() + after, length);
+        if (!utf8) return std::nullopt;
+        shape.payload = *utf8;
+        return shape;
+      }
       case 0xA:  // array
       case 0xC:  // set
       case 0xD:  // dictionary: keys, then values
-        if (!readLength(at, length, after)) return std::nullopt;
+        if (!readLength(at, length, after) || length > maxObjects_) return std::nullopt;
         if (length > (tableOffset_ - after) / referenceSize_ / (type == 0xD ? 2 : 1)) return std::nullopt;
         shape.container = true;
         shape.references = type == 0xD ? length * 2 : length;
@@ -160,6 +204,7 @@ class Bplist {
   }
 
   std::span<const std::uint8_t> bytes_;
+  std::uint64_t maxObjects_;
   std::size_t offsetSize_ = 0;
   std::size_t referenceSize_ = 0;
   std::uint64_t count_ = 0;
@@ -169,49 +214,59 @@ class Bplist {
 
 }  // namespace
 
-bool binaryWithinLimits(std::span<const std::uint8_t> bytes, int maxDepth, std::uint64_t maxCost) {
-  Bplist file(bytes);
+bool binaryWithinLimits(std::span<const std::uint8_t> bytes, const Limits& limits) {
+  Bplist file(bytes, limits.objects);
   if (!file.readTrailer()) return false;
-  maxCost = std::min<std::uint64_t>(maxCost, std::numeric_limits<std::uint32_t>::max() - 1);
-  const std::uint64_t capped = maxCost + 1;
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint32_t>::max() - 1;
+  const std::uint64_t maxWeight = std::min(limits.weight, kMost);
+  const std::uint64_t maxObjects = std::min(limits.objects, kMost);
 
-  // Shared objects are walked once: their cost and the height of container nesting below
-  // them are remembered. height is stored plus one, so that 0 means not seen yet.
+  // Shared objects are walked once: what they weigh and count with everything below them,
+  // and the height of container nesting below them, are remembered, so a reference to one
+  // costs what it expands to without walking it again. height is stored plus one, so that 0
+  // means not seen yet.
   constexpr std::uint16_t kUnseen = 0, kOpen = 0xFFFF;
-  std::vector<std::uint32_t> cost(file.count(), 0);
+  struct Size {
+    std::uint32_t weight = 0;
+    std::uint32_t objects = 0;
+  };
+  std::vector<Size> sizes(file.count());
   std::vector<std::uint16_t> height(file.count(), kUnseen);
 
   struct Frame {
     std::uint64_t index;
     Shape shape;
     std::uint64_t next = 0;
-    std::uint64_t cost = kNodeCost;
+    std::uint64_t weight = kNodeCost;
+    std::uint64_t objects = 1;
     std::uint16_t height = 1;
   };
   std::vector<Frame> stack;
-  const auto add = [&](std::uint64_t childCost, std::uint16_t childHeight) {
+  // Sums stop one past the limit, so that they cannot overflow.
+  const auto add = [&](const Size& child, std::uint16_t childHeight) {
     if (stack.empty()) return;
     Frame& parent = stack.back();
-    parent.cost = std::min(capped, parent.cost + childCost);
+    parent.weight = std::min(maxWeight + 1, parent.weight + child.weight);
+    parent.objects = std::min(maxObjects + 1, parent.objects + child.objects);
     parent.height = std::max<std::uint16_t>(parent.height, static_cast<std::uint16_t>(childHeight + 1));
   };
   const auto visit = [&](std::uint64_t index) {
     if (index >= file.count() || height[index] == kOpen) return false;  // out of range, or a cycle
     if (height[index] != kUnseen) {
       const std::uint16_t below = static_cast<std::uint16_t>(height[index] - 1);
-      if (stack.size() + below > static_cast<std::size_t>(maxDepth)) return false;
-      add(cost[index], below);
+      if (stack.size() + below > static_cast<std::size_t>(limits.depth)) return false;
+      add(sizes[index], below);
       return true;
     }
     const std::optional<Shape> shape = file.shape(index);
     if (!shape) return false;
     if (!shape->container) {
-      cost[index] = static_cast<std::uint32_t>(std::min(capped, kNodeCost + shape->payload));
+      sizes[index] = {static_cast<std::uint32_t>(std::min(maxWeight + 1, kNodeCost + shape->payload)), 1};
       height[index] = 1;
-      add(cost[index], 0);
+      add(sizes[index], 0);
       return true;
     }
-    if (stack.size() >= static_cast<std::size_t>(maxDepth)) return false;
+    if (stack.size() >= static_cast<std::size_t>(limits.depth)) return false;
     height[index] = kOpen;
     stack.push_back(Frame{index, *shape});
     return true;
@@ -220,6 +275,7 @@ bool binaryWithinLimits(std::span<const std::uint8_t> bytes, int maxDepth, std::
   if (!visit(file.top())) return false;
   while (!stack.empty()) {
     Frame& frame = stack.back();
+    if (frame.weight > maxWeight || frame.objects > maxObjects) return false;
     if (frame.next < frame.shape.references) {
       const std::uint64_t child = file.reference(frame.shape, frame.next++);
       if (!visit(child)) return false;
@@ -227,11 +283,12 @@ bool binaryWithinLimits(std::span<const std::uint8_t> bytes, int maxDepth, std::
     }
     const Frame done = frame;
     stack.pop_back();
-    cost[done.index] = static_cast<std::uint32_t>(done.cost);
+    sizes[done.index] = {static_cast<std::uint32_t>(done.weight), static_cast<std::uint32_t>(done.objects)};
     height[done.index] = static_cast<std::uint16_t>(done.height + 1);
-    add(done.cost, done.height);
+    add(sizes[done.index], done.height);
   }
-  return cost[file.top()] <= maxCost;
+  const Size& top = sizes[file.top()];
+  return top.weight <= maxWeight && top.objects <= maxObjects;
 }
 
 }  // namespace plist::detail

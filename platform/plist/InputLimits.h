@@ -1,8 +1,12 @@
 #pragma once
 // Checks run on untrusted bytes before libplist parses them. libplist 2.2 recurses once per
-// nesting level with no limit, and gives every reference to a shared binary object a copy of
-// its own; a small hostile file would overflow the stack or exhaust memory. Each check
-// measures the shape only and leaves all decoding to libplist; when unsure it refuses.
+// nesting level with no limit, gives every reference to a shared binary object a copy of its
+// own, spends time quadratic in the keys of one XML dictionary (and, writing binary, in the
+// objects of the whole tree), and aborts the process on a string holding a NUL (an
+// assertion in plist_get_key_val and plist_get_string_val). A small hostile file would
+// overflow the stack, exhaust memory or time, or stop the host. Each check measures the
+// shape and looks at the strings, leaving all decoding to libplist; when unsure it refuses.
+// A refusal is only `false`: the caller reads the file as unreadable.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,14 +15,28 @@
 
 namespace plist::detail {
 
-// Element nesting of an XML document, comments, CDATA, processing instructions and
-// declarations skipped. Refuses mismatched closing tags and tags it cannot delimit plainly.
-bool xmlWithinLimits(std::string_view xml, int maxDepth);
-
-// Nesting of containers reachable from the top object of a bplist00 file, and an estimate of
-// what the fully copied tree would weigh in memory (kNodeCost per object plus string and data
-// bytes, counted once per reference). Refuses cycles and references out of range.
+// What a parsed tree weighs: kNodeCost per object (about what libplist allocates for a node)
+// plus the bytes of its strings (as UTF-8) and data.
 inline constexpr std::uint64_t kNodeCost = 64;
-bool binaryWithinLimits(std::span<const std::uint8_t> bytes, int maxDepth, std::uint64_t maxCost);
+
+// Bounds on the whole tree, in which each reference to a shared object counts with all it
+// holds, as libplist copies it.
+struct Limits {
+  int depth = 0;              // containers inside containers, the outermost counting 1
+  std::uint64_t objects = 0;  // values, keys included
+  std::uint64_t weight = 0;
+};
+
+// XML. Element nesting and the number of elements, with comments, CDATA, processing
+// instructions and declarations skipped; the weight is kNodeCost per element plus the
+// document's bytes. Refuses a NUL byte anywhere, mismatched closing tags and tags it cannot
+// delimit plainly.
+bool xmlWithinLimits(std::string_view xml, const Limits& limits);
+
+// bplist00, over the objects reachable from the top one, each shared object measured once.
+// Refuses cycles, references and objects out of range, a string with a NUL, an ASCII string
+// with a byte above 0x7F, a UTF-16 string with an unpaired surrogate (libplist would read it
+// as empty), and an integer wider than 64 bits (libplist would keep its low half).
+bool binaryWithinLimits(std::span<const std::uint8_t> bytes, const Limits& limits);
 
 }  // namespace plist::detail

@@ -155,11 +155,19 @@ class Value {
   Storage storage_;
 };
 
+// The same value bit for bit: like ==, except that reals and dates compare their bits, so
+// -0.0 differs from 0.0 and one NaN from another of other payload. What a file written with
+// a value gives back.
+bool identical(const Value& a, const Value& b);
+bool identical(const Dictionary& a, const Dictionary& b);
+
 // --- Files --------------------------------------------------------------------------------
 
 enum class Format {
-  Xml,     // what the device writes for preferences, and the default here
-  Binary,  // bplist00, as devices also write; for tests and tools
+  Xml,          // what the device writes for preferences, and the default here
+  Binary,       // bplist00, as devices also write; keeps every value the model holds
+  XmlOrBinary,  // XML when it reads back identical, binary otherwise: for files rewritten
+                // whole, where a value another process stored must survive
 };
 
 // Larger inputs are refused before parsing.
@@ -167,27 +175,43 @@ inline constexpr std::size_t kMaxFileSize = 64u << 20;
 // Deeper nesting of arrays and dictionaries is refused, on reading and on writing: libplist
 // recurses once per level and would overflow the stack.
 inline constexpr int kMaxNesting = 512;
+// Files holding more values than this, keys included, are refused on reading: libplist's
+// time grows with the square of the keys of one XML dictionary, and of the objects of a
+// tree it writes as binary (a write-back of 100,000 takes about 0.3 s).
+inline constexpr std::uint64_t kMaxObjects = 100'000;
+// What a parsed file may weigh, refused on reading: 64 bytes an object plus the bytes of its
+// strings (as UTF-8) and data; for XML, the whole document's bytes. Reading needs about
+// twice this in memory: libplist's tree and ours.
+inline constexpr std::uint64_t kMaxWeight = 32u << 20;
+// Both count each reference to a shared binary object with all it holds, as libplist
+// copies the object for each.
 
-// Parses an XML or binary property list held in memory. Malformed, oversized, too deeply
-// nested input, or input holding something this model has no kind for (a keyed-archive UID)
-// gives nullopt, never a partial value.
+// Parses an XML or binary property list held in memory. Malformed input, input past one of
+// the limits above, or holding something this model has no kind for (a keyed-archive UID,
+// an integer above INT64_MAX) or could not write back identical (a string with a NUL or
+// that is not valid UTF-8, a date that is not finite or lies more than 10^12 s from 2001)
+// gives nullopt, never a partial value. What it gives, serialize(XmlOrBinary) stores.
 std::optional<Value> parse(std::span<const std::uint8_t> bytes);
 
 // Reads an XML or binary property list whose top level is a dictionary. A missing,
-// unreadable, non-regular, oversized or malformed file, or one with another top level,
-// gives nullopt.
+// unreadable, non-regular file, one parse() refuses, or one with another top level, gives
+// nullopt.
 std::optional<Dictionary> readDictionary(const std::filesystem::path& path);
 
-// Encodes `value`, or nullopt when it cannot be stored: a string or key that is not valid
-// UTF-8 or holds a NUL, a date that is not finite or lies more than 10^12 s from 2001 (for
-// XML: outside the years 1 to 9999; XML also drops a date's fraction of a second), nesting
-// deeper than kMaxNesting, or a result larger than kMaxFileSize (it could not be read back).
+// Encodes `value` so that parse() gives back a value identical to it, or nullopt when the
+// format cannot: a string or key that is not valid UTF-8 or holds a NUL, a date that is not
+// finite or lies more than 10^12 s from 2001, nesting deeper than kMaxNesting, a result
+// parse() would refuse (larger than kMaxFileSize, say); and for XML alone, a date outside
+// the years 1 to 9999 or with a fraction of a second, -0.0, or a NaN other than the one
+// XML reads back.
 std::optional<std::vector<std::uint8_t>> serialize(const Value& value, Format format = Format::Xml);
 
-// Replaces `path` with `dictionary`: the bytes go to a temporary file beside it, are synced,
-// and the temporary file is renamed over `path`, so a reader sees the old file or the new one,
-// never a mixture. The file ends up with mode 0644. On any failure it returns false, removes
-// the temporary file, and leaves an existing file untouched.
+// Replaces `path` with `dictionary`, encoded as serialize() does: the bytes go to a
+// temporary file beside it, are synced, and the temporary file is renamed over `path`, so a
+// reader sees the old file or the new one, never a mixture. The file ends up with mode 0644.
+// On any failure (the encoding, or any system call up to the rename) it returns false,
+// removes the temporary file, and leaves an existing file untouched. Once renamed, the new
+// file stands even when syncing its directory fails.
 bool writeDictionaryAtomically(const Dictionary& dictionary, const std::filesystem::path& path,
                                Format format = Format::Xml);
 

@@ -1,13 +1,17 @@
 #include "platform/plist/Numbers.h"
 #include "platform/plist/PropertyList.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace plist {
 
 namespace {
 
 bool sameReal(double a, double b) noexcept { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+bool sameBits(double a, double b) noexcept { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 template <typename... F>
 struct Overloaded : F... {
@@ -145,6 +149,28 @@ bool operator==(const Value& a, const Value& b) {
           [&](const auto& scalar) { return scalar == std::get<std::remove_cvref_t<decltype(scalar)>>(b.storage_); },
       },
       a.storage_);
+}
+
+bool identical(const Value& a, const Value& b) {
+  if (a.kind() != b.kind()) return false;
+  switch (a.kind()) {
+    case Kind::Real:
+      return sameBits(*a.asReal(), *b.asReal());
+    case Kind::Date:
+      return sameBits(a.asDate()->sinceReferenceDate, b.asDate()->sinceReferenceDate);
+    case Kind::Array:
+      return std::equal(a.asArray()->begin(), a.asArray()->end(), b.asArray()->begin(), b.asArray()->end(),
+                        [](const Value& x, const Value& y) { return identical(x, y); });
+    case Kind::Dictionary:
+      return identical(*a.asDictionary(), *b.asDictionary());
+    default:
+      return a == b;
+  }
+}
+
+bool identical(const Dictionary& a, const Dictionary& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const auto& x, const auto& y) { return x.first == y.first && identical(x.second, y.second); });
 }
 
 }  // namespace plist

@@ -58,6 +58,30 @@ TEST_F(Objects, ADictionaryRoundTripsThroughADeviceFileAndRecordsTheWrite) {
                              "fileExistsAtPath:"_sel, path));
 }
 
+// The tweak's write-back: the file is read, one key set, and the whole of it written again.
+// Another process stored values that XML cannot hold; they come back as they were.
+TEST_F(Objects, WritingADictionaryBackKeepsEveryValueTheFileHeld) {
+  const plist::Dictionary stored{{"isEnabled", false}, {"farFuture", plist::Date{2.53e11}},
+                                 {"halfSecond", plist::Date{-1.5}}, {"offset", -0.0}};
+  const auto host = core::resolve("/var/mobile/Library/Preferences/other.plist");
+  ASSERT_TRUE(host && core::ensureParentDirectories(*host));
+  ASSERT_TRUE(plist::writeDictionaryAtomically(stored, *host, plist::Format::Binary));
+
+  id path = "/var/mobile/Library/Preferences/other.plist"_ns;
+  id dictionary = send<id(id)>(send<id()>(objc::getClass("NSMutableDictionary"), "alloc"_sel), "initWithContentsOfFile:"_sel, path);
+  ASSERT_NE(dictionary, nil);
+  send<void(id, id)>(dictionary, "setObject:forKey:"_sel,
+                     send<id(BOOL)>(objc::getClass("NSNumber"), "numberWithBool:"_sel, YES), "isEnabled"_ns);
+  EXPECT_TRUE(send<BOOL(id, BOOL)>(dictionary, "writeToFile:atomically:"_sel, path, YES));
+  objc::release(dictionary);
+
+  plist::Dictionary expected = stored;
+  expected["isEnabled"] = true;
+  const auto read = plist::readDictionary(*host);
+  ASSERT_TRUE(read);
+  EXPECT_TRUE(plist::identical(*read, expected));
+}
+
 TEST_F(Objects, AMissingFileGivesNilAndReleasesTheHalfMadeDictionary) {
   id allocated = send<id()>(objc::getClass("NSMutableDictionary"), "alloc"_sel);
   EXPECT_EQ(send<id(id)>(allocated, "initWithContentsOfFile:"_sel, "/var/mobile/nothing.plist"_ns), nil);

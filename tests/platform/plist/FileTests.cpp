@@ -1,4 +1,5 @@
 #include "platform/plist/PropertyList.h"
+#include "tests/platform/plist/Bplist.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +25,12 @@ using plist::Date;
 using plist::Dictionary;
 using plist::Format;
 using plist::Value;
+using namespace bplisttest;
 
 namespace plist {
-void PrintTo(Format format, std::ostream* out) { *out << (format == Format::Xml ? "Xml" : "Binary"); }
+void PrintTo(Format format, std::ostream* out) {
+  *out << (format == Format::Xml ? "Xml" : format == Format::Binary ? "Binary" : "XmlOrBinary");
+}
 }  // namespace plist
 
 namespace {
@@ -46,10 +50,6 @@ std::set<std::string> namesIn(const fs::path& directory) {
   return names;
 }
 
-std::span<const std::uint8_t> bytesOf(std::string_view text) {
-  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
 // Runs `body` in a forked child and gives its exit status, so a test can change its
 // credentials or limits without touching the test process.
 int inChild(const std::function<int()>& body) {
@@ -60,38 +60,6 @@ int inChild(const std::function<int()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// bplist00 from encoded objects, with 4-byte offsets and references; object 0 is the top.
-using Bytes = std::vector<std::uint8_t>;
-void appendBigEndian(Bytes& out, std::uint64_t value, int size) {
-  for (int k = size - 1; k >= 0; --k) out.push_back(static_cast<std::uint8_t>(value >> (8 * k)));
-}
-Bytes container(std::uint8_t marker, const std::vector<std::uint32_t>& references, std::size_t count) {
-  Bytes object{static_cast<std::uint8_t>(marker | count)};
-  for (const std::uint32_t reference : references) appendBigEndian(object, reference, 4);
-  return object;
-}
-Bytes bplist(const std::vector<Bytes>& objects) {
-  Bytes out{'b', 'p', 'l', 'i', 's', 't', '0', '0'};
-  std::vector<std::size_t> offsets;
-  for (const Bytes& object : objects) {
-    offsets.push_back(out.size());
-    out.insert(out.end(), object.begin(), object.end());
-  }
-  const std::size_t table = out.size();
-  for (const std::size_t offset : offsets) appendBigEndian(out, offset, 4);
-  out.insert(out.end(), {0, 0, 0, 0, 0, 0, 4, 4});
-  appendBigEndian(out, objects.size(), 8);
-  appendBigEndian(out, 0, 8);
-  appendBigEndian(out, table, 8);
-  return out;
-}
-Bytes nestedBplist(int levels) {
-  std::vector<Bytes> objects;
-  for (int i = 0; i + 1 < levels; ++i) objects.push_back(container(0xA0, {static_cast<std::uint32_t>(i + 1)}, 1));
-  objects.push_back({0xA0});
-  return bplist(objects);
-}
-std::string text(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
 std::string nestedXml(int levels) {
   std::string xml = "<plist>";
   for (int i = 0; i < levels; ++i) xml += "<array>";
