@@ -169,11 +169,12 @@ void StreamLoaded(benchmark::State& state) {
   perReading(state, state.range(0));
 }
 
-// Runs `work` in a child process; its wall time goes to the benchmark, its peak memory to
-// the counters.
+// Runs `work` in a child process; its wall time goes to the benchmark, its peak memory and
+// CPU time (which other work on a shared machine does not inflate) to the counters.
 template <typename Work>
 void inChild(benchmark::State& state, Work work) {
   long maxRssKb = 0;
+  double cpuSeconds = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = work();
@@ -185,8 +186,12 @@ void inChild(benchmark::State& state, Work work) {
     }
     state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     maxRssKb = std::max(maxRssKb, usage.ru_maxrss);
+    for (const timeval& t : {usage.ru_utime, usage.ru_stime}) cpuSeconds += static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
   }
   state.counters["maxRSS_MB"] = static_cast<double>(maxRssKb) / 1024.0;
+  state.counters["childCPU_ms"] = 1000 * cpuSeconds / static_cast<double>(state.iterations());
+  state.counters["readings/cpu_s"] =
+      static_cast<double>(state.range(0)) * static_cast<double>(state.iterations()) / cpuSeconds;
 }
 
 void Replay(benchmark::State& state, Form form) {

@@ -129,11 +129,16 @@ class CsvStream final : public RecordingStream {
       const auto [next, error] = std::from_chars(p, end, values[i]);
       if (error != std::errc() || !std::isfinite(values[i])) return false;
       p = next;
-      while (p != end && isSpace(*p)) ++p;
-      if (i + 1 < values.size()) {
-        if (p == end || *p != ',') return false;
+      const bool last = i + 1 == values.size();
+      // Most lines have no spaces: a comma (or the end) straight after the number.
+      if (p != end && *p == ',' && !last) {
         ++p;
+        continue;
       }
+      while (p != end && isSpace(*p)) ++p;
+      if (last) break;
+      if (p == end || *p != ',') return false;
+      ++p;
     }
     return p == end;
   }

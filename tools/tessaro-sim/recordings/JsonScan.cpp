@@ -63,6 +63,10 @@ std::uint64_t prefixXor(std::uint64_t x) {
 
 std::uint64_t below(unsigned n) { return n >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1; }
 
+// Most blocks have no newline, and without POPCNT in the baseline instruction set a popcount
+// is a call.
+std::size_t count(std::uint64_t bits) { return bits == 0 ? 0 : static_cast<std::size_t>(std::popcount(bits)); }
+
 }  // namespace
 
 JsonScan::Outcome JsonScan::element(const char* text, std::size_t size) {
@@ -92,21 +96,21 @@ JsonScan::Outcome JsonScan::element(const char* text, std::size_t size) {
       if (c == '{' || c == '[') {
         if (depth == kMaxDepth) {
           return {Result::TooDeep, offset + static_cast<std::size_t>(i),
-                  outcome.newlines + static_cast<std::size_t>(std::popcount(m.newline & below(static_cast<unsigned>(i))))};
+                  outcome.newlines + count(m.newline & below(static_cast<unsigned>(i)))};
         }
         closers_[depth++] = c == '{' ? '}' : ']';
         continue;
       }
       if (depth == 0 || closers_[depth - 1] != c) {
         return {Result::Mismatch, offset + static_cast<std::size_t>(i),
-                outcome.newlines + static_cast<std::size_t>(std::popcount(m.newline & below(static_cast<unsigned>(i))))};
+                outcome.newlines + count(m.newline & below(static_cast<unsigned>(i)))};
       }
       if (--depth == 0) {
         return {Result::Complete, offset + static_cast<std::size_t>(i) + 1,
-                outcome.newlines + static_cast<std::size_t>(std::popcount(m.newline & below(static_cast<unsigned>(i) + 1)))};
+                outcome.newlines + count(m.newline & below(static_cast<unsigned>(i) + 1))};
       }
     }
-    outcome.newlines += static_cast<std::size_t>(std::popcount(m.newline & valid));
+    outcome.newlines += count(m.newline & valid);
   }
   return outcome;
 }
