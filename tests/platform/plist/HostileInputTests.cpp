@@ -188,14 +188,15 @@ TEST(LargeFiles, ObjectsAreCountedOverTheWholeTree) {
 }
 
 // The bound keeps a write-back in time: libplist writes binary in time quadratic in the
-// distinct objects. 0.3 s here, 2 s under the sanitizers; four times the objects
-// would take sixteen times as long.
+// distinct objects. 0.3 s here, 2 s under the sanitizers (more on a busy machine); a
+// bound four times larger would take sixteen times as long. A guard against that, not a
+// speed goal: speed is measured in bench/.
 TEST(LargeFiles, TheLargestTreeWritesAsBinaryInTime) {
   Array reals;
   for (std::uint64_t i = 0; i + 1 < plist::kMaxObjects; ++i) reals.push_back(Value(static_cast<double>(i) + 0.5));
   const Value value(std::move(reals));
   std::optional<std::vector<std::uint8_t>> bytes;
-  EXPECT_LT(secondsFor([&] { bytes = plist::serialize(value, plist::Format::Binary); }), 5.0);
+  EXPECT_LT(secondsFor([&] { bytes = plist::serialize(value, plist::Format::Binary); }), 15.0);
   ASSERT_TRUE(bytes);
   EXPECT_FALSE(plist::serialize(Value(Array(plist::kMaxObjects, Value(1)))));
 }
