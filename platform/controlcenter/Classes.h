@@ -28,6 +28,17 @@ id opaqueColor(double red, double green, double blue);
 // A new module of `cls` with a context for `identifier`, owned by the caller.
 id makeModule(Class cls, const std::string& identifier);
 
+// What a bundle's Info.plist says of it: the identifier, executable and principal class it
+// names, or the reason it cannot be loaded (with the identifier, when it gives one). Bytes
+// from outside: a file that does not read as a dictionary is a reason like any other.
+struct BundleInfo {
+  std::string identifier;
+  std::string executable;      // a plain file name
+  std::string principalClass;
+  std::string reason;          // empty when all three are there
+};
+BundleInfo readBundleInfo(const std::filesystem::path& infoPath);
+
 // The bundles of `directory`, each loaded as a module; in name order.
 struct Loaded {
   std::string identifier;

@@ -37,39 +37,55 @@ bool isSubclass(Class cls, Class base) {
 // Loads one bundle; the reason it was skipped, or "" with `module` set.
 std::string loadBundle(const std::string& devicePath, const fs::path& hostPath, const std::vector<std::string>& taken,
                        BundleResult& result, id& module) {
+  const BundleInfo info = readBundleInfo(hostPath / "Info.plist");
+  result.identifier = info.identifier;
+  if (!info.reason.empty()) return info.reason;
+  if (std::find(taken.begin(), taken.end(), info.identifier) != taken.end()) {
+    return "identifier " + info.identifier + " is taken";
+  }
   std::error_code error;
-  const fs::path infoPath = hostPath / "Info.plist";
-  if (!fs::exists(infoPath, error)) return "no Info.plist";
-  auto info = plist::readDictionary(infoPath);
-  if (!info) return "Info.plist is not a readable property-list dictionary";
-  auto identifier = stringIn(*info, "CFBundleIdentifier");
-  auto executable = stringIn(*info, "CFBundleExecutable");
-  auto principal = stringIn(*info, "NSPrincipalClass");
-  if (!identifier) return "Info.plist gives no CFBundleIdentifier string";
-  result.identifier = *identifier;
-  if (!executable) return "Info.plist gives no CFBundleExecutable string";
-  if (!principal) return "Info.plist gives no NSPrincipalClass string";
-  if (executable->find('/') != std::string::npos || *executable == "." || *executable == "..") {
-    return "CFBundleExecutable \"" + *executable + "\" is not a file name";
-  }
-  if (std::find(taken.begin(), taken.end(), *identifier) != taken.end()) {
-    return "identifier " + *identifier + " is taken";
-  }
-  if (!fs::is_regular_file(hostPath / *executable, error)) return "executable " + *executable + " is missing";
+  if (!fs::is_regular_file(hostPath / info.executable, error)) return "executable " + info.executable + " is missing";
   // The bundle object first, so that -bundleForClass: finds it for the classes it holds.
   send<id(id)>(objc::getClass("NSBundle"), "bundleWithPath:"_sel, foundation::makeString(devicePath).get());
-  if (dlopen((hostPath / *executable).c_str(), RTLD_NOW | RTLD_LOCAL) == nullptr) {
+  if (dlopen((hostPath / info.executable).c_str(), RTLD_NOW | RTLD_LOCAL) == nullptr) {
     const char* why = dlerror();
     return std::string("executable does not load: ") + (why ? why : "unknown error");
   }
-  Class cls = objc::getClass(principal->c_str());
-  if (cls == Nil) return "principal class " + *principal + " is not defined by the executable";
-  if (!isSubclass(cls, objc::getClass("CCUIToggleModule"))) return "principal class " + *principal + " is not a CCUIToggleModule";
-  module = makeModule(cls, *identifier);
+  Class cls = objc::getClass(info.principalClass.c_str());
+  if (cls == Nil) return "principal class " + info.principalClass + " is not defined by the executable";
+  if (!isSubclass(cls, objc::getClass("CCUIToggleModule"))) {
+    return "principal class " + info.principalClass + " is not a CCUIToggleModule";
+  }
+  module = makeModule(cls, info.identifier);
   return "";
 }
 
 }  // namespace
+
+BundleInfo readBundleInfo(const std::filesystem::path& infoPath) {
+  BundleInfo result;
+  const auto skipped = [&](std::string reason) {
+    result.reason = std::move(reason);
+    return result;
+  };
+  std::error_code error;
+  if (!fs::exists(infoPath, error)) return skipped("no Info.plist");
+  const auto info = plist::readDictionary(infoPath);
+  if (!info) return skipped("Info.plist is not a readable property-list dictionary");
+  const auto identifier = stringIn(*info, "CFBundleIdentifier");
+  const auto executable = stringIn(*info, "CFBundleExecutable");
+  const auto principal = stringIn(*info, "NSPrincipalClass");
+  if (!identifier) return skipped("Info.plist gives no CFBundleIdentifier string");
+  result.identifier = *identifier;
+  if (!executable) return skipped("Info.plist gives no CFBundleExecutable string");
+  if (!principal) return skipped("Info.plist gives no NSPrincipalClass string");
+  if (executable->find('/') != std::string::npos || *executable == "." || *executable == "..") {
+    return skipped("CFBundleExecutable \"" + *executable + "\" is not a file name");
+  }
+  result.executable = *executable;
+  result.principalClass = *principal;
+  return result;
+}
 
 std::vector<BundleResult> loadBundles(const std::string& directory, std::vector<std::string> taken,
                                       std::vector<Loaded>& modules) {
