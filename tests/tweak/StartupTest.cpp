@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,24 @@ TEST(SwitchingNotifications, KeepAKeyAnotherProcessWroteWithoutTellingTheTweak) 
   EXPECT_EQ(*booted.device->readSettings(), (plist::Dictionary{{"isEnabled", true}, {"wakeMode", 2}}));
   EXPECT_EQ(*booted.tweak->isEnabled, YES);
   EXPECT_EQ(*booted.tweak->wakeMode, 2);
+}
+
+// The master switch rewrites the whole file: values XML cannot hold come back bit for bit.
+TEST(SwitchingNotifications, KeepEveryValueAnotherProcessStoredExactly) {
+  const plist::Dictionary stored{{"isEnabled", false},
+                                 {"lastWake", plist::Date{2.53e11}},
+                                 {"halfSecond", plist::Date{-1.5}},
+                                 {"offset", -0.0},
+                                 {"smallest", std::numeric_limits<double>::denorm_min()}};
+  auto booted = tweaktest::boot(stored);
+  booted.device->postNotification("com.brel.tessaro.setEnabled");
+  booted.device->runUntilIdle();
+  plist::Dictionary expected = stored;
+  expected["isEnabled"] = true;
+  const auto file = booted.device->readSettings();
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(plist::identical(*file, expected));
+  EXPECT_EQ(booted.device->log().count("file.write", std::string(device::kSettingsPath) + " (failed)"), 0u);
 }
 
 TEST(SwitchingNotifications, SetEnabledWithNoFileCreatesNoneAndStillPosts) {
