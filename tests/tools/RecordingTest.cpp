@@ -73,6 +73,20 @@ TEST_F(Recordings, JsonKeepsTimestampGravityAndUserAccelerationAndSkipsTheRest) 
 }
 
 
+// Keys written with escapes, and a field given twice (the last counts), are valid JSON too.
+TEST_F(Recordings, JsonReadsUnusualButValidElements) {
+  const auto readings = readAll(write("r.json", R"([{"time\u0073tamp":3,"gravity":{"\u0078":1,"y":2,"z":3},)"
+                                                R"("userAcceleration":{"x":4,"y":5,"z":6}},)"
+                                                "\n"
+                                                R"({"timestamp":4,"timestamp":5,"gravity":{"x":0,"y":0,"z":-1},)"
+                                                R"("userAcceleration":{"x":0,"y":0,"z":0}}])"));
+  ASSERT_EQ(readings.size(), 2u);
+  EXPECT_EQ(readings[0].timestamp, 3);
+  EXPECT_EQ(readings[0].reading.gravity.x, 1);
+  EXPECT_EQ(readings[0].reading.userAcceleration.z, 6);
+  EXPECT_EQ(readings[1].timestamp, 5);
+}
+
 TEST_F(Recordings, CsvSkipsItsHeaderAndBlankLinesAndAcceptsCrLfAndSpaces) {
   const auto path = write("r.csv",
                           "timestamp,gx,gy,gz,ux,uy,uz\r\n"
@@ -317,6 +331,28 @@ TEST_F(Recordings, EdgeCasesReadExactlyStreamedAndLoaded) {
   EXPECT_EQ(csvReadings.back().reading.gravity.y, 1e-320);
   EXPECT_EQ(csvReadings.back().reading.userAcceleration.y, 1.7976931348623157e308);
   expectLoadedAsStreamed(csvPath, csvReadings);
+}
+
+// The reader's buffer is sized to the file when it opens it; a file that grows after that is
+// still read whole, elements and lines longer than the file first was too.
+TEST_F(Recordings, AFileThatGrowsWhileReadIsReadWhole) {
+  const std::string pad(300u << 10, 'p');
+  const auto json = write("growing.json", "[" + jsonReading(0, -1, 0));
+  const auto csv = write("growing.csv", "t,gx,gy,gz,ux,uy,uz\n0,0,0,-1,0,0,0\n");
+  auto jsonStream = recordings::openRecording(json);
+  auto csvStream = recordings::openRecording(csv);
+  {
+    std::ofstream out(json, std::ios::app);
+    for (int i = 1; i <= 8; ++i) out << ",\n" << jsonReading(i, -1, 0, R"(,"pad":")" + pad + "\"");
+    out << "]";
+    std::ofstream(csv, std::ios::app) << "1,0,0,-1,0,0," << std::string(60u << 10, '0') << "\n2,0,0,-1,0,0,0\n";
+  }
+  int readings = 0;
+  while (auto reading = jsonStream->next()) EXPECT_EQ(reading->timestamp, readings++);
+  EXPECT_EQ(readings, 9);
+  readings = 0;
+  while (auto reading = csvStream->next()) EXPECT_EQ(reading->timestamp, readings++);
+  EXPECT_EQ(readings, 3);
 }
 
 TEST_F(Recordings, TheLoadedFormHasALimit) {
