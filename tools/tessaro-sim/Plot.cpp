@@ -106,7 +106,6 @@ void PlotRecorder::event(const core::Event& event) {
     std::fprintf(display_, "%.9g %d\n", event.time, lastDisplay_);
   }
   if (const int kind = markKind(event); kind != 0) {
-    ++markCount_;
     std::fprintf(marks_, "%.9g %d\n", event.time, kind);
   }
 }

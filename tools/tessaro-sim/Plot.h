@@ -59,7 +59,6 @@ class PlotRecorder {
   std::FILE* marks_ = nullptr;    // time kind
   std::FILE* display_ = nullptr;  // time on
   long long stepCount_ = 0;
-  long long markCount_ = 0;
   int lastDisplay_ = -1;
   std::function<std::unique_ptr<hardware::ReadingStream>()> recording_;
   double recordingStart_ = 0;

@@ -112,18 +112,38 @@ nlohmann::ordered_json countsJson(const RunCounts& counts) {
   return json;
 }
 
+namespace {
+
+std::optional<double> optionalNumber(const nlohmann::json& json, const char* key) {
+  const auto found = json.find(key);
+  if (found == json.end() || !found->is_number()) return std::nullopt;
+  return found->get<double>();
+}
+
+}  // namespace
+
+RunCounts countsFromJson(const nlohmann::json& json) {
+  RunCounts counts;
+  counts.motionWakes = json.value("motionWakes", 0LL);
+  counts.timeoutLightings = json.value("timeoutLightings", 0LL);
+  counts.homeButtonWakes = json.value("homeButtonWakes", 0LL);
+  counts.otherLightings = json.value("otherLightings", 0LL);
+  counts.lockPresses = json.value("lockPresses", 0LL);
+  counts.timeouts = json.value("timeouts", 0LL);
+  counts.steps = json.value("steps", 0LL);
+  counts.timeoutArmed = optionalNumber(json, "timeoutArmed");
+  counts.firstMotionWake = optionalNumber(json, "firstMotionWake");
+  return counts;
+}
+
 ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostream& progressOut, bool showProgress) {
   ReplayResult result;
   std::function<std::unique_ptr<hardware::ReadingStream>()> open = options.readings;
-  if (open) {
-    result.readings = options.knownReadings;
-    result.seconds = options.knownSeconds;
-  } else {
-    const recordings::RecordingSummary summary = recordings::scanRecording(options.recording);
-    result.readings = summary.readings;
-    result.seconds = summary.seconds();
-    open = [file = options.recording] { return recordings::openRecording(file); };
-  }
+  const recordings::RecordingSummary summary = open && options.summary ? *options.summary
+                                                                        : recordings::scanRecording(options.recording);
+  if (!open) open = [file = options.recording] { return recordings::openRecording(file); };
+  result.readings = summary.readings;
+  result.seconds = summary.seconds();
 
   device::BootOptions boot;
   boot.settings = plist::Dictionary{{"isEnabled", true}};
@@ -142,18 +162,14 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostrea
     nlohmann::ordered_json fields;
     fields["recording"] = {{"file", options.recording.string()}, {"readings", result.readings},
                            {"seconds", Timeline::rounded(result.seconds)}};
-    nlohmann::ordered_json given = nlohmann::ordered_json::object();
-    for (const auto& [key, value] : options.settings) given[key] = describeValue(value);
-    fields["given"] = given;
+    fields["given"] = describedSettings(options.settings);
     for (const auto& [key, value] : explained.json.items()) fields[key] = value;
     if (options.format == Format::Json) {
       std::string text;
       for (const std::string& line : explained.lines) text += (text.empty() ? "" : "; ") + line;
       timeline.emit(0, "settings", text, fields);
     } else {
-      std::string file;
-      for (const auto& [key, value] : *boot.settings) file += (file.empty() ? "" : ", ") + key + " " + describeValue(value);
-      timeline.emit(0, "settings", "settings file: " + file + "; the rest at their defaults");
+      timeline.emit(0, "settings", "settings file: " + describeSettings(*boot.settings) + "; the rest at their defaults");
       for (const std::string& line : explained.lines) timeline.emit(0, "settings", line);
     }
   }

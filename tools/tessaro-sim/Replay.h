@@ -4,14 +4,13 @@
 #include "platform/plist/PropertyList.h"
 #include "tools/tessaro-sim/RunObserver.h"
 #include "tools/tessaro-sim/Timeline.h"
+#include "tools/tessaro-sim/recordings/Recording.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
-
-namespace hardware {
-class ReadingStream;
-}
 
 namespace sim {
 
@@ -28,8 +27,7 @@ struct ReplayOptions {
   // The readings, when the caller has read the recording already (a sweep's cell);
   // otherwise the file is scanned once to check it, then streamed.
   std::function<std::unique_ptr<hardware::ReadingStream>()> readings;
-  long long knownReadings = -1;  // with `readings`: how many, and over how long
-  double knownSeconds = 0;
+  std::optional<recordings::RecordingSummary> summary;  // with `readings`: theirs
 };
 
 struct ReplayResult {
@@ -53,7 +51,8 @@ int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& pro
 
 // "3 motion wakes, 0 time-out lightings, ..." as the summary gives it.
 std::string describeCounts(const RunCounts& counts);
-// The summary's JSON fields.
+// The summary's JSON fields, and the counts back from them (a field missing: 0, or none).
 nlohmann::ordered_json countsJson(const RunCounts& counts);
+RunCounts countsFromJson(const nlohmann::json& json);
 
 }  // namespace sim

@@ -14,10 +14,19 @@ namespace {
 using namespace objc::literals;
 using objc::send;
 
-// The tweak's globals, found as a debugger finds them: by their exported names.
-template <class T>
-const T* tweakGlobal(const char* name) {
-  return static_cast<const T*>(::dlsym(RTLD_DEFAULT, name));
+// The tweak's motion state, found as a debugger finds it: by its exported names. Looked up
+// at the first step (the tweak is loaded by then, and never unloaded); a name the library
+// does not export stays null.
+struct TweakMotionState {
+  const long long* motionType = static_cast<const long long*>(::dlsym(RTLD_DEFAULT, "motionType"));
+  const float* rollingX = static_cast<const float*>(::dlsym(RTLD_DEFAULT, "rollingX"));
+  const float* rollingY = static_cast<const float*>(::dlsym(RTLD_DEFAULT, "rollingY"));
+  const float* rollingZ = static_cast<const float*>(::dlsym(RTLD_DEFAULT, "rollingZ"));
+};
+
+const TweakMotionState& tweakMotionState() {
+  static const TweakMotionState state;
+  return state;
 }
 
 hardware::Vector3 toVector(const CMAcceleration& a) { return {a.x, a.y, a.z}; }
@@ -83,7 +92,6 @@ void RunObserver::onEvent(const core::Event& event) {
   }
   if (event.kind == "button" && event.fields.value("button", "") == "lock") {
     if (event.fields.value("simulated", false)) ++counts_.lockPresses;
-    else ++counts_.userLockPresses;
   } else if (event.kind == "timer.scheduled" && event.fields.value("class", "") == "SBLockScreenManager" &&
              event.fields.value("selector", "") == "disableDetection") {
     if (counts_.timeoutsArmed++ == 0) counts_.timeoutArmed = event.time;
@@ -113,11 +121,11 @@ void RunObserver::afterStep() {
   ++counts_.steps;
   if (!steps_) return;
   current_.time = core::RunLoop::main().now();
-  if (const auto* pose = tweakGlobal<long long>("motionType")) current_.pose = *pose;
-  const auto* x = tweakGlobal<float>("rollingX");
-  const auto* y = tweakGlobal<float>("rollingY");
-  const auto* z = tweakGlobal<float>("rollingZ");
-  if (x && y && z) current_.rolling = hardware::Vector3{*x, *y, *z};
+  const TweakMotionState& tweak = tweakMotionState();
+  if (tweak.motionType) current_.pose = *tweak.motionType;
+  if (tweak.rollingX && tweak.rollingY && tweak.rollingZ) {
+    current_.rolling = hardware::Vector3{*tweak.rollingX, *tweak.rollingY, *tweak.rollingZ};
+  }
   std::string decision;
   if (counts_.motionWakes > atStepStart_.motionWakes) join(decision, "wake");
   if (counts_.lockPresses > atStepStart_.lockPresses) join(decision, "lock");

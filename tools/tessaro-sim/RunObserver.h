@@ -39,7 +39,6 @@ struct RunCounts {
   long long homeButtonWakes = 0;
   long long otherLightings = 0;  // the host's own (a software press, the user's unlock, ...)
   long long lockPresses = 0;     // the sleep/wake button pressed by the tweak
-  long long userLockPresses = 0; // pressed by the user
   long long timeouts = 0;        // time-outs that fired
   long long steps = 0;
   std::optional<double> firstMotionWake;

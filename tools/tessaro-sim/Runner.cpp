@@ -20,15 +20,6 @@ using namespace command;
 
 const char* onOff(bool on) { return on ? "on" : "off"; }
 
-std::string describeSettings(const plist::Dictionary& settings) {
-  std::string text;
-  for (const auto& [key, value] : settings) {
-    if (!text.empty()) text += ", ";
-    text += key + " " + describeValue(value);
-  }
-  return text.empty() ? "(empty)" : text;
-}
-
 class Run {
  public:
   Run(const Scenario& scenario, Timeline& timeline, std::ostream& errors, bool realtime)
@@ -97,7 +88,7 @@ class Run {
   bool operator()(const Turn&) {
     const double before = now();
     const std::size_t ran = device_->runTurn();
-    if (hardware::motionWorld().replaying()) hardware::motionWorld().at(device_->now());
+    followRecording();
     std::string text = "step: " + std::to_string(ran) + (ran == 1 ? " piece" : " pieces") + " of work ran";
     if (ran == 0) text = "step: nothing waits to run";
     else if (now() > before) text += " (the clock moved on to it)";
@@ -367,7 +358,11 @@ class Run {
   // Work the last line made due now runs before the next line looks at the device.
   void settle() {
     device_->runUntil(device_->now());
-    // A replay moves on with the clock even while nothing samples the sensor.
+    followRecording();
+  }
+
+  // A replay moves on with the clock even while nothing samples the sensor.
+  void followRecording() {
     if (hardware::motionWorld().replaying()) hardware::motionWorld().at(device_->now());
   }
 

@@ -116,21 +116,6 @@ std::vector<Token> tokenize(std::string_view line, std::string& problem) {
   return tokens;
 }
 
-std::size_t editDistance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t best = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = row[j];
-      row[j] = best;
-    }
-  }
-  return row[b.size()];
-}
-
 // A scenario is UTF-8 text; the first byte that is not is reported, escaped, with its line.
 void checkUtf8(std::string_view text, const std::string& name) {
   std::size_t line = 1, column = 1;
@@ -655,6 +640,23 @@ std::optional<plist::Value> parseValue(std::string_view text, bool quoted, std::
   return std::nullopt;
 }
 
+std::optional<plist::Value> parseValueWord(std::string_view word, std::string& problem) {
+  const bool quoted = word.size() >= 2 && word.front() == '"' && word.back() == '"';
+  return parseValue(quoted ? word.substr(1, word.size() - 2) : word, quoted, problem);
+}
+
+std::string describeSettings(const plist::Dictionary& settings) {
+  std::string text;
+  for (const auto& [key, value] : settings) text += (text.empty() ? "" : ", ") + key + " " + describeValue(value);
+  return text.empty() ? "(empty)" : text;
+}
+
+nlohmann::ordered_json describedSettings(const plist::Dictionary& settings) {
+  nlohmann::ordered_json json = nlohmann::ordered_json::object();
+  for (const auto& [key, value] : settings) json[key] = describeValue(value);
+  return json;
+}
+
 std::string describeValue(const plist::Value& value) {
   switch (value.kind()) {
     case plist::Kind::Boolean: return *value.asBoolean() ? "YES" : "NO";
@@ -763,9 +765,9 @@ bool isCountableKind(std::string_view kind) { return core::isEventKind(kind); }
 
 std::string closestKind(std::string_view kind) {
   std::string best;
-  std::size_t bestDistance = 0;
+  int bestDistance = 0;
   for (std::string_view known : core::kEventKinds) {
-    const std::size_t d = editDistance(kind, known);
+    const int d = editDistance(kind, known);
     if (best.empty() || d < bestDistance) {
       best = known;
       bestDistance = d;

@@ -8,6 +8,8 @@
 #include "platform/quartzcore/Values.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
 
+#include <nlohmann/json.hpp>
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -29,8 +31,15 @@ class ScenarioError : public std::runtime_error {
 // A settings value as written on a `set` line or after `--set KEY=`: true/false/YES/NO, an
 // integer, a real, or a quoted string. Nullopt with `problem` filled in otherwise.
 std::optional<plist::Value> parseValue(std::string_view text, bool quoted, std::string& problem);
+// A value as one word of the command line gives it (`--set KEY=VALUE`, `--grid KEY=A,B`):
+// a string in "..." is quoted, anything else parsed as parseValue does.
+std::optional<plist::Value> parseValueWord(std::string_view word, std::string& problem);
 // As a scenario would write it: YES, 3, 0.5, "text".
 std::string describeValue(const plist::Value& value);
+// "isEnabled YES, wakeMode 0", or "(empty)".
+std::string describeSettings(const plist::Dictionary& settings);
+// {"isEnabled": "YES", "wakeMode": "0"}: each value as describeValue writes it.
+nlohmann::ordered_json describedSettings(const plist::Dictionary& settings);
 
 namespace command {
 

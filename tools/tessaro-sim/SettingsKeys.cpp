@@ -47,8 +47,9 @@ constexpr std::array kKeys = {
 
 char folded(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
-// Edit distance in half steps: a letter of another case costs 1, any other edit 2.
-int distance(std::string_view a, std::string_view b) {
+}  // namespace
+
+int editDistance(std::string_view a, std::string_view b) {
   std::vector<int> row(b.size() + 1);
   for (std::size_t j = 0; j <= b.size(); ++j) row[j] = static_cast<int>(2 * j);
   for (std::size_t i = 1; i <= a.size(); ++i) {
@@ -63,6 +64,8 @@ int distance(std::string_view a, std::string_view b) {
   }
   return row[b.size()];
 }
+
+namespace {
 
 const char* kindName(KeyKind kind) {
   switch (kind) {
@@ -107,7 +110,7 @@ std::optional<std::string> closestSettingsKey(std::string_view name) {
   const SettingsKey* best = nullptr;
   int bestDistance = 0;
   for (const SettingsKey& key : kKeys) {
-    const int d = distance(name, key.name);
+    const int d = editDistance(name, key.name);
     if (best == nullptr || d < bestDistance) {
       best = &key;
       bestDistance = d;

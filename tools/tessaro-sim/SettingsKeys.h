@@ -30,8 +30,12 @@ struct SettingsKey {
 std::span<const SettingsKey> settingsKeys();
 const SettingsKey* settingsKeyNamed(std::string_view name);
 
-// The known key nearest to `name` by edit distance (case counts as half a step), when it
-// is near enough to be a likely misspelling.
+// Edit distance in half steps: a letter of the other case costs 1, any other edit 2. What
+// the simulator's "did you mean" suggestions are measured by.
+int editDistance(std::string_view a, std::string_view b);
+
+// The known key nearest to `name` by edit distance, when it is near enough to be a likely
+// misspelling.
 std::optional<std::string> closestSettingsKey(std::string_view name);
 
 // Nullopt when `key` is known and `value` is of a kind the tweak reads for it; otherwise

@@ -109,26 +109,6 @@ std::string resultLine(const ReplayResult& result, double endTime) {
   return json.dump() + "\n";
 }
 
-std::optional<double> optionalNumber(const nlohmann::json& json, const char* key) {
-  const auto found = json.find(key);
-  if (found == json.end() || !found->is_number()) return std::nullopt;
-  return found->get<double>();
-}
-
-RunCounts countsFrom(const nlohmann::json& json) {
-  RunCounts counts;
-  counts.motionWakes = json.value("motionWakes", 0LL);
-  counts.timeoutLightings = json.value("timeoutLightings", 0LL);
-  counts.homeButtonWakes = json.value("homeButtonWakes", 0LL);
-  counts.otherLightings = json.value("otherLightings", 0LL);
-  counts.lockPresses = json.value("lockPresses", 0LL);
-  counts.timeouts = json.value("timeouts", 0LL);
-  counts.steps = json.value("steps", 0LL);
-  counts.timeoutArmed = optionalNumber(json, "timeoutArmed");
-  counts.firstMotionWake = optionalNumber(json, "firstMotionWake");
-  return counts;
-}
-
 // A running cell: its process and the pipe it answers on.
 struct Running {
   std::size_t cell = 0;
@@ -179,8 +159,7 @@ void injectFault(std::size_t number) {
     replayOptions.settings = cell.settings;
     replayOptions.quiet = true;
     replayOptions.readings = [recording] { return recordings::streamOf(recording); };
-    replayOptions.knownReadings = recording->summary.readings;
-    replayOptions.knownSeconds = recording->summary.seconds();
+    replayOptions.summary = recording->summary;
     std::ostringstream ignored;
     const ReplayResult result = replay(replayOptions, ignored, ignored, false);
     const std::string line = resultLine(result, result.endTime);
@@ -223,7 +202,7 @@ void finish(Cell& cell, const Running& running, int waitStatus) {
     cell.problem = line["error"].is_string() ? line["error"].get<std::string>() : "failed";
     return;
   }
-  cell.counts = countsFrom(line);
+  cell.counts = countsFromJson(line);
   cell.readings = line.value("readings", 0LL);
   cell.endTime = line.value("endTime", 0.0);
 }
@@ -240,10 +219,7 @@ std::optional<GridAxis> parseGridAxis(const std::string& text, std::string& prob
   std::string_view rest = std::string_view(text).substr(equals + 1);
   for (;;) {
     const auto comma = rest.find(',');
-    std::string word(rest.substr(0, comma));
-    const bool quoted = word.size() >= 2 && word.front() == '"' && word.back() == '"';
-    if (quoted) word = word.substr(1, word.size() - 2);
-    auto value = parseValue(word, quoted, problem);
+    auto value = parseValueWord(rest.substr(0, comma), problem);
     if (!value) return std::nullopt;
     axis.values.push_back(*value);
     if (comma == std::string_view::npos) break;
@@ -378,12 +354,10 @@ void printPlan(const SweepOptions& options, const std::string& program, std::ost
     std::string command;
     for (const std::string& word : argv) command += (command.empty() ? "" : " ") + shellQuoted(word);
     command += std::string(" > ") + output;
-    nlohmann::ordered_json settings = nlohmann::ordered_json::object();
-    for (const auto& [key, value] : cell.gridValues) settings[key] = describeValue(value);
     nlohmann::ordered_json line;
     line["cell"] = number;
     line["recording"] = cell.recording.string();
-    line["settings"] = settings;
+    line["settings"] = describedSettings(cell.gridValues);
     line["output"] = output;
     line["argv"] = argv;
     line["command"] = command;
@@ -431,7 +405,7 @@ int mergeCells(const std::vector<std::filesystem::path>& files, SweepOutput outp
         }
       } else if (line["event"] == "summary") {
         sawSummary = true;
-        cell.counts = countsFrom(line);
+        cell.counts = countsFromJson(line);
         cell.readings = line.value("readings", 0LL);
         cell.endTime = line.value("time", 0.0);
       }
@@ -476,9 +450,7 @@ void printTable(const std::vector<Cell>& cells, SweepOutput output, std::ostream
       if (cell.status == Cell::Status::Ok) line["time"] = cell.endTime;
       line["event"] = "cell";
       line["recording"] = cell.recording.string();
-      nlohmann::ordered_json settings = nlohmann::ordered_json::object();
-      for (const auto& [key, value] : only(cell.gridValues, keys)) settings[key] = describeValue(value);
-      line["settings"] = settings;
+      line["settings"] = describedSettings(only(cell.gridValues, keys));
       line["status"] = statusName(cell.status);
       if (cell.status != Cell::Status::Ok) line["problem"] = cell.problem;
       line["readings"] = cell.readings;
@@ -489,9 +461,7 @@ void printTable(const std::vector<Cell>& cells, SweepOutput output, std::ostream
     for (const Totals& t : totals) {
       nlohmann::ordered_json line;
       line["event"] = "totals";
-      nlohmann::ordered_json settings = nlohmann::ordered_json::object();
-      for (const auto& [key, value] : t.values) settings[key] = describeValue(value);
-      line["settings"] = settings;
+      line["settings"] = describedSettings(t.values);
       line["cells"] = t.cells;
       line["ran"] = t.ran;
       line["recordingsWoken"] = t.woken;

@@ -70,15 +70,7 @@ void Timeline::event(const core::Event& event) {
 }
 
 void Timeline::note(double time, const std::string& text, nlohmann::json fields) {
-  flush();
-  nlohmann::ordered_json line = nullptr;
-  if (format_ == Format::Json) {
-    line = {{"time", rounded(time)}, {"event", "scenario"}, {"text", text}};
-    for (const auto& [key, value] : fields.items()) {
-      if (!line.contains(key)) line[key] = nlohmann::ordered_json(value);
-    }
-  }
-  print(time, "scenario", text, line);
+  emit(time, "scenario", text, nlohmann::ordered_json(fields));
 }
 
 void Timeline::emit(double time, const std::string& kind, const std::string& text, const nlohmann::ordered_json& fields) {

@@ -34,11 +34,8 @@ struct Refusal {
 std::pair<std::string, plist::Value> parseSet(const std::string& set, bool strict) {
   const auto equals = set.find('=');
   if (equals == std::string::npos || equals == 0) throw Refusal{"--set " + set + ": expected KEY=VALUE"};
-  std::string text = set.substr(equals + 1);
-  const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
-  if (quoted) text = text.substr(1, text.size() - 2);
   std::string problem;
-  auto value = sim::parseValue(text, quoted, problem);
+  auto value = sim::parseValueWord(std::string_view(set).substr(equals + 1), problem);
   if (!value) throw Refusal{"--set " + set + ": " + problem};
   const std::string key = set.substr(0, equals);
   if (auto warning = sim::checkSetting(key, *value)) {
