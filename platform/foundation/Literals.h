@@ -8,13 +8,16 @@
 
 namespace foundation {
 
+// A new NSString of `text`, owned by the caller.
+inline id newString(const char* text) {
+  using namespace objc::literals;
+  return objc::send<id(const char*)>(objc::send<id()>(objc_getClass("NSString"), "alloc"_sel), "initWithUTF8String:"_sel,
+                                     text);
+}
+
 template <objc::FixedString Text>
 id constantString() {
-  static const id string = [] {
-    using namespace objc::literals;
-    return objc::send<id(const char*)>(objc::send<id()>(objc_getClass("NSString"), "alloc"_sel),
-                                       "initWithUTF8String:"_sel, Text.chars);
-  }();
+  static const id string = newString(Text.chars);
   return string;
 }
 
