@@ -11,6 +11,7 @@ packages=(
   libcairo2-dev libpango1.0-dev fonts-inter
   libsimdjson-dev gnuplot-nox
   binutils pkg-config
+  python3
 )
 
 missing=()
