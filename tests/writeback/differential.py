@@ -7,7 +7,9 @@ com.brel.tessaro.setDisabled (writeback-driver, one device a process); plistlib 
 result. Every key but isEnabled must come back of the same kind with the same value (reals
 bit for bit), and isEnabled as NO; or else the device refused the file, and then it must be
 byte for byte as it was, and hold something the device does not keep (an integer above
-INT64_MAX, a string with a NUL).
+INT64_MAX, a string with a NUL). A few fixed files go first in every run, at the edges of
+what a write-back once lost (dates before the year 1000, integers below INT64_MIN, carriage
+returns, characters XML cannot carry), the XML ones plistlib would not write by hand.
 
 Each run takes a fresh seed unless given one, and prints it: --seed S reruns the same
 cases, --case N just one of them, --keep DIR leaves the files of failed cases there.
@@ -207,8 +209,8 @@ def first_difference(expected, actual, path="top"):
 
 
 def make_case(seed, index):
-    """A settings file plistlib writes and reads back itself: its bytes, what plistlib reads
-    from them, and whether it holds what the device refuses."""
+    """A settings file plistlib writes and reads back itself: its bytes, and whether it holds
+    what the device refuses."""
     rng = random.Random(f"{seed}:{index}")
     while True:
         xml = rng.random() < 0.5
@@ -217,25 +219,57 @@ def make_case(seed, index):
         form = plistlib.FMT_XML if xml else plistlib.FMT_BINARY
         try:
             data = plistlib.dumps(settings, fmt=form, sort_keys=rng.random() < 0.7)
-            return data, plistlib.loads(data), generator.beyond_device
+            plistlib.loads(data)
+            return data, generator.beyond_device
         except (ValueError, OverflowError):
             continue  # plistlib cannot write it, or not read it back itself: not a case
 
 
-def check_case(driver, seed, index, directory):
+def edge_cases():
+    """The same files every run, at the edges of what a write-back once lost: dates before
+    the year 1000, integers below INT64_MIN, carriage returns, characters XML cannot carry.
+    (name, bytes, whether the device may refuse it.) The XML ones plistlib does not write
+    are written here by hand."""
+    dates = {f"year {d.year}": d for d in (FIRST_DATE, datetime.datetime(999, 12, 31, 23, 59, 59),
+                                           datetime.datetime(1000, 1, 1), LAST_DATE)}
+    returns = {"cr": "\r", "cr lf": "\r\n", "inside": "a\rb", "k\r": 1, "k\n": 2, "k\r\n": 3}
+    forbidden = [chr(c) for c in range(1, 0x20) if c not in (0x09, 0x0A, 0x0D)] + ["\ufffe", "\uffff"]
+    controls = {f"U+{ord(c):04X}{c}": [{"value": f"a{c}b", c: c}] for c in forbidden}
+    binary = plistlib.dumps({"isEnabled": True, "dates": [dates], "returns": {"nested": returns},
+                             "controls": controls}, fmt=plistlib.FMT_BINARY)
+    xml_dates = plistlib.dumps({"isEnabled": True, "dates": [dates]}, fmt=plistlib.FMT_XML)
+
+    def document(body):
+        return (b'<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0">\n<dict>\n'
+                b"\t<key>isEnabled</key>\n\t<true/>\n" + body + b"</dict>\n</plist>\n")
+
+    return [
+        ("binary: each of the four in values, keys and nested containers", binary, False),
+        ("XML: dates of the years 1, 999, 1000 and 9999", xml_dates, False),
+        ("XML: carriage returns as references", document(
+            b"\t<key>k&#13;</key>\n\t<string>a&#13;&#10;b&#xD;</string>\n"
+            b"\t<key>k&#10;</key>\n\t<array><string>&#13;</string></array>\n"), False),
+        ("XML: INT64_MIN", document(b"\t<key>min</key>\n\t<integer>-9223372036854775808</integer>\n"), False),
+        ("XML: one below INT64_MIN", document(b"\t<key>below</key>\n\t<integer>-9223372036854775809</integer>\n"),
+         True),
+        ("XML: -2^64", document(b"\t<key>below</key>\n\t<array><integer>-18446744073709551616</integer></array>\n"),
+         True),
+        ("XML: a carriage return written as itself", document(b"\t<key>k</key>\n\t<string>a\r\nb</string>\n"), True),
+    ]
+
+
+def check_case(driver, data, may_refuse, path):
     """What became of the file ("xml", "binary" or "refused"), and None when the case
     passes, else what went wrong."""
-    problem, written = run_case(driver, seed, index, directory)
+    problem, written = run_case(driver, data, may_refuse, path)
     if written is None:
         return "refused", problem
     return ("binary" if written.startswith(b"bplist00") else "xml"), problem
 
 
-def run_case(driver, seed, index, directory):
+def run_case(driver, data, may_refuse, path):
     """What went wrong or None, and the file written back (None when it was refused)."""
-    data, expected, beyond_device = make_case(seed, index)
-    source = os.path.join(directory, f"case-{index}.plist")
-    result = os.path.join(directory, f"case-{index}.out.plist")
+    source, result = path + ".plist", path + ".out.plist"
     with open(source, "wb") as f:
         f.write(data)
     run = subprocess.run([driver, source, result], capture_output=True, text=True, timeout=120)
@@ -247,7 +281,7 @@ def run_case(driver, seed, index, directory):
     if outcome != "written":
         if written != data:
             return f"{outcome}, and yet the file changed", None
-        if not beyond_device:
+        if not may_refuse:
             return f"{outcome}: the device refused a file it can keep", None
         return None, None
     try:
@@ -258,7 +292,7 @@ def run_case(driver, seed, index, directory):
         return f"the written file holds a {type(back).__name__}", written
     if back.get("isEnabled") is not False:
         return f"isEnabled is {back.get('isEnabled')!r} after setDisabled", written
-    expected = {k: v for k, v in expected.items() if k != "isEnabled"}
+    expected = {k: v for k, v in plistlib.loads(data).items() if k != "isEnabled"}
     back = {k: v for k, v in back.items() if k != "isEnabled"}
     return first_difference(expected, back), written
 
@@ -266,9 +300,9 @@ def run_case(driver, seed, index, directory):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--driver", required=True, help="the writeback-driver program")
-    parser.add_argument("--cases", type=int, default=300, help="how many settings files (300)")
+    parser.add_argument("--cases", type=int, default=300, help="how many random settings files (300)")
     parser.add_argument("--seed", type=int, help="the seed of a run to repeat")
-    parser.add_argument("--case", type=int, help="run only this case of the seed")
+    parser.add_argument("--case", type=int, help="run only this random case of the seed")
     parser.add_argument("--keep", help="a directory for the files of failed cases")
     parser.add_argument("--jobs", type=int, default=2, help="devices running at once (2)")
     args = parser.parse_args()
@@ -279,12 +313,18 @@ def main():
 
     seed = args.seed if args.seed is not None else int.from_bytes(os.urandom(4), "big")
     indices = [args.case] if args.case is not None else list(range(args.cases))
-    print(f"seed {seed}: {len(indices)} cases (rerun with --seed {seed})", flush=True)
+    cases = [] if args.case is not None else [(f"edge {name}", data, refusable)
+                                              for name, data, refusable in edge_cases()]
+    for index in indices:
+        data, refusable = make_case(seed, index)
+        cases.append((f"case {index} (--seed {seed} --case {index})", data, refusable))
+    print(f"seed {seed}: {len(cases)} cases (rerun with --seed {seed})", flush=True)
     failures = []
     outcomes = {"xml": 0, "binary": 0, "refused": 0}
     with tempfile.TemporaryDirectory(prefix="writeback-") as directory:
         with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
-            futures = {pool.submit(check_case, args.driver, seed, i, directory): i for i in indices}
+            futures = {pool.submit(check_case, args.driver, data, refusable, os.path.join(directory, str(n))): n
+                       for n, (_, data, refusable) in enumerate(cases)}
             for future in concurrent.futures.as_completed(futures):
                 outcome, problem = future.result()
                 outcomes[outcome] += 1
@@ -292,13 +332,13 @@ def main():
                     failures.append((futures[future], problem))
         if failures and args.keep:
             os.makedirs(args.keep, exist_ok=True)
-            for index, _ in failures:
-                for name in (f"case-{index}.plist", f"case-{index}.out.plist"):
+            for n, _ in failures:
+                for name in (f"{n}.plist", f"{n}.out.plist"):
                     if os.path.exists(os.path.join(directory, name)):
                         shutil.copy(os.path.join(directory, name), args.keep)
-    for index, problem in sorted(failures):
-        print(f"case {index} (--seed {seed} --case {index}): {problem}")
-    print(f"{len(indices) - len(failures)} of {len(indices)} cases passed; written back as XML "
+    for n, problem in sorted(failures):
+        print(f"{cases[n][0]}{' (files ' + str(n) + '.plist in --keep)' if args.keep else ''}: {problem}")
+    print(f"{len(cases) - len(failures)} of {len(cases)} cases passed; written back as XML "
           f"{outcomes['xml']}, as binary {outcomes['binary']}; refused {outcomes['refused']}")
     return 1 if failures else 0
 
