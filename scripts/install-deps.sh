@@ -14,6 +14,8 @@ packages=(
   # The phone build and its packages: clang with libc++'s headers, ld64.lld, the LLVM
   # object tools, dpkg-deb and dpkg-shlibdeps; unshare for the installed-simulator test.
   lld-14 llvm-14 libc++-14-dev dpkg dpkg-dev util-linux
+  # The write-back's differential test reads and writes with Python's plistlib.
+  python3
 )
 
 missing=()

@@ -23,6 +23,23 @@ struct MallocDeleter {
   void operator()(void* p) const { std::free(p); }
 };
 
+// libplist writes a carriage return in a string or key as itself, which XML readers read as
+// a line feed. Its own markup has none (its line ends are line feeds, data is base64), so
+// every one in its output is text, and XML's character reference holds it exactly.
+Bytes escapeCarriageReturns(const std::uint8_t* begin, const std::uint8_t* end) {
+  constexpr std::string_view kReference = "&#13;";
+  Bytes out;
+  out.reserve(static_cast<std::size_t>(end - begin));
+  for (const std::uint8_t* p = begin; p != end; ++p) {
+    if (*p == '\r') {
+      out.insert(out.end(), kReference.begin(), kReference.end());
+    } else {
+      out.push_back(*p);
+    }
+  }
+  return out;
+}
+
 std::optional<Bytes> encode(plist_t node, Format format) {
   char* raw = nullptr;
   std::uint32_t length = 0;
@@ -32,9 +49,11 @@ std::optional<Bytes> encode(plist_t node, Format format) {
     plist_to_xml(node, &raw, &length);
   }
   const std::unique_ptr<char, MallocDeleter> owned(raw);
-  if (!raw || length == 0 || length > kMaxFileSize) return std::nullopt;
+  if (!raw || length == 0) return std::nullopt;
   const auto* begin = reinterpret_cast<const std::uint8_t*>(raw);
-  return Bytes(begin, begin + length);
+  Bytes bytes = format == Format::Binary ? Bytes(begin, begin + length) : escapeCarriageReturns(begin, begin + length);
+  if (bytes.size() > kMaxFileSize) return std::nullopt;
+  return bytes;
 }
 
 bool readsBackAs(const Value& read, const Value& written) { return identical(read, written); }
@@ -108,11 +127,15 @@ std::optional<Value> parse(std::span<const std::uint8_t> bytes) {
     if (!detail::binaryWithinLimits(bytes, {kMaxNesting, kMaxObjects, kMaxWeight})) return std::nullopt;
     plist_from_bin(chars, length, &raw);
   } else {
+    // A UTF-8 byte-order mark is no markup to libplist, which would refuse the document.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    std::string_view document(chars, bytes.size());
+    if (document.starts_with(kByteOrderMark)) document.remove_prefix(kByteOrderMark.size());
     // A NUL-terminated copy, in case the parser looks one byte past the end.
-    const std::string xml(chars, bytes.size());
+    const std::string xml(document);
     // One more level, and element, for the <plist> element around the value.
     if (!detail::xmlWithinLimits(xml, {kMaxNesting + 1, kMaxObjects + 1, kMaxWeight})) return std::nullopt;
-    plist_from_xml(xml.c_str(), length, &raw);
+    plist_from_xml(xml.c_str(), static_cast<std::uint32_t>(xml.size()), &raw);
   }
   const detail::Node root(raw);
   if (!root) return std::nullopt;

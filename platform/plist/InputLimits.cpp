@@ -8,71 +8,6 @@
 
 namespace plist::detail {
 
-bool xmlWithinLimits(std::string_view xml, const Limits& limits) {
-  constexpr auto npos = std::string_view::npos;
-  // libplist reads a NUL in a string's text into the string, which then aborts it.
-  if (xml.find('\0') != npos) return false;
-  if (xml.size() > limits.weight) return false;
-  std::vector<std::string_view> open;
-  std::uint64_t elements = 0;
-  std::size_t i = 0;
-  const auto skipPast = [&](std::size_t from, std::string_view terminator) {
-    const std::size_t found = xml.find(terminator, from);
-    if (found == npos) return false;
-    i = found + terminator.size();
-    return true;
-  };
-  while ((i = xml.find('<', i)) != npos) {
-    const std::string_view rest = xml.substr(i);
-    bool skipped = true;
-    if (rest.starts_with("<!--")) {
-      skipped = skipPast(i + 4, "-->");
-    } else if (rest.starts_with("<![CDATA[")) {
-      skipped = skipPast(i + 9, "]]>");
-    } else if (rest.starts_with("<?")) {
-      skipped = skipPast(i + 2, "?>");
-    } else if (rest.starts_with("<!")) {
-      // Stopping at the first '>' skips as little as possible, so nothing libplist reads as
-      // an element can hide inside a declaration.
-      skipped = skipPast(i + 2, ">");
-    } else {
-      const std::size_t end = xml.find('>', i);
-      if (end == npos) return false;
-      std::string_view tag = xml.substr(i + 1, end - i - 1);
-      // The tag ends at its first '>'. A parser that honours quotes agrees only if no quote
-      // is left open there; and a '<' inside means the markup is not what it seems.
-      char quote = 0;
-      for (const char c : tag) {
-        if (c == '<') return false;
-        if (quote == 0 && (c == '"' || c == '\'')) {
-          quote = c;
-        } else if (c == quote) {
-          quote = 0;
-        }
-      }
-      if (quote != 0) return false;
-      const bool closing = tag.starts_with('/');
-      const bool selfClosing = !closing && tag.ends_with('/');
-      if (closing) tag.remove_prefix(1);
-      const std::string_view name = tag.substr(0, tag.find_first_of(" \t\r\n/"));
-      if (name.empty()) return false;
-      if (closing) {
-        if (open.empty() || open.back() != name) return false;
-        open.pop_back();
-      } else {
-        if (++elements > limits.objects) return false;
-        if (!selfClosing) {
-          if (open.size() >= static_cast<std::size_t>(limits.depth)) return false;
-          open.push_back(name);
-        }
-      }
-      i = end + 1;
-    }
-    if (!skipped) return false;
-  }
-  return elements <= (limits.weight - xml.size()) / kNodeCost;
-}
-
 namespace {
 
 std::uint64_t readBigEndian(const std::uint8_t* p, std::size_t size) {
@@ -172,8 +107,9 @@ class Bplist {
         shape.payload = *utf8;
         return shape;
       }
+      case 0xC:  // set: libplist reads it as an array, so a write-back would change its kind
+        return std::nullopt;
       case 0xA:  // array
-      case 0xC:  // set
       case 0xD:  // dictionary: keys, then values
         if (!readLength(at, length, after) || length > maxObjects_) return std::nullopt;
         if (length > (tableOffset_ - after) / referenceSize_ / (type == 0xD ? 2 : 1)) return std::nullopt;

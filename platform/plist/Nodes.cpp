@@ -9,8 +9,9 @@ namespace plist::detail {
 
 namespace {
 
-// XML holds the years 1 to 9999 only.
-constexpr double kFirstXmlDate = -63113904000.0;  // 0001-01-01T00:00:00Z
+// XML dates have four-digit years, and libplist writes a year as few digits as it has
+// ("999-12-31T23:59:59Z", which other readers refuse): so XML holds the years 1000 to 9999.
+constexpr double kFirstXmlDate = -31588531200.0;  // 1000-01-01T00:00:00Z
 constexpr double kLastXmlDate = 252423993599.0;   // 9999-12-31T23:59:59Z
 
 struct MallocDeleter {
@@ -107,6 +108,27 @@ bool storableString(std::string_view s) {
     i += extra + 1;
   }
   return true;
+}
+
+// XML 1.0 has no way to write the control characters other than tab, line feed and
+// carriage return, nor U+FFFE and U+FFFF, not even as character references: libplist writes
+// them as they are, and every other reader refuses the document. `s` is valid UTF-8.
+bool xmlCharacters(std::string_view s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
+    // U+FFFE and U+FFFF are EF BF BE and EF BF BF.
+    if (c == 0xEF && s.size() - i >= 3 && static_cast<unsigned char>(s[i + 1]) == 0xBF &&
+        static_cast<unsigned char>(s[i + 2]) >= 0xBE) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A string or key this format can hold as it is.
+bool storableIn(std::string_view s, Format format) {
+  return storableString(s) && (format != Format::Xml || xmlCharacters(s));
 }
 
 // --- libplist nodes to values ------------------------------------------------------------
@@ -210,7 +232,7 @@ Node dictionaryNode(const Dictionary& dictionary, int depth, Format format) {
   if (depth >= kMaxNesting) return nullptr;
   Node node(plist_new_dict());
   for (const auto& [key, item] : dictionary) {
-    if (!storableString(key)) return nullptr;
+    if (!storableIn(key, format)) return nullptr;
     Node child = toNode(item, depth + 1, format);
     if (!child) return nullptr;
     plist_dict_set_item(node.get(), key.c_str(), child.release());
@@ -228,7 +250,7 @@ Node toNode(const Value& value, int depth, Format format) {
       return Node(plist_new_real(*value.asReal()));
     case Kind::String: {
       const std::string& s = *value.asString();
-      return storableString(s) ? Node(plist_new_string(s.c_str())) : nullptr;
+      return storableIn(s, format) ? Node(plist_new_string(s.c_str())) : nullptr;
     }
     case Kind::Data: {
       const Data& data = *value.asData();

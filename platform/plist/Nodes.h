@@ -25,8 +25,10 @@ using Node = std::unique_ptr<void, NodeDeleter>;
 
 std::optional<Value> toValue(plist_t node);
 
-// For XML, also null for a date outside the years 1 to 9999, which libplist writes as a
-// text that reads back as another date.
+// For XML, also null for a date outside the years 1000 to 9999, which libplist writes as a
+// text other readers refuse or read as another date, and for a string or key holding a
+// character XML cannot carry (a control character other than tab, line feed and carriage
+// return; U+FFFE, U+FFFF).
 Node toNode(const Value& value, Format format);
 Node toNode(const Dictionary& dictionary, Format format);
 

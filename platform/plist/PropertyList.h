@@ -173,7 +173,8 @@ enum class Format {
 // Larger inputs are refused before parsing.
 inline constexpr std::size_t kMaxFileSize = 64u << 20;
 // Deeper nesting of arrays and dictionaries is refused, on reading and on writing: libplist
-// recurses once per level and would overflow the stack.
+// recurses once per level and would overflow the stack. Both formats count containers
+// alone, so a file of either holding a value inside 512 of them is read and written back.
 inline constexpr int kMaxNesting = 512;
 // Files holding more values than this, keys included, are refused on reading: libplist's
 // time grows with the square of the keys of one XML dictionary, and of the objects of a
@@ -186,11 +187,15 @@ inline constexpr std::uint64_t kMaxWeight = 32u << 20;
 // Both count each reference to a shared binary object with all it holds, as libplist
 // copies the object for each.
 
-// Parses an XML or binary property list held in memory. Malformed input, input past one of
-// the limits above, or holding something this model has no kind for (a keyed-archive UID,
-// an integer above INT64_MAX) or could not write back identical (a string with a NUL or
-// that is not valid UTF-8, a date that is not finite or lies more than 10^12 s from 2001)
-// gives nullopt, never a partial value. What it gives, serialize(XmlOrBinary) stores.
+// Parses an XML or binary property list held in memory; an XML one may start with a UTF-8
+// byte-order mark. Malformed input, input past one of the limits above, or holding
+// something this model has no kind for (a keyed-archive UID, a set, an integer above
+// INT64_MAX) or could not write back identical (a string with a NUL or that is not valid
+// UTF-8, a date that is not finite or lies more than 10^12 s from 2001), or XML that
+// libplist reads otherwise than other readers (an encoding other than UTF-8, a carriage
+// return written as itself in a string or key, an integer that is not a plain decimal
+// within 64 bits, a date not written YYYY-MM-DDTHH:MM:SSZ) gives nullopt, never a partial
+// value. What it gives, serialize(XmlOrBinary) stores.
 std::optional<Value> parse(std::span<const std::uint8_t> bytes);
 
 // Reads an XML or binary property list whose top level is a dictionary. A missing,
@@ -198,12 +203,15 @@ std::optional<Value> parse(std::span<const std::uint8_t> bytes);
 // nullopt.
 std::optional<Dictionary> readDictionary(const std::filesystem::path& path);
 
-// Encodes `value` so that parse() gives back a value identical to it, or nullopt when the
-// format cannot: a string or key that is not valid UTF-8 or holds a NUL, a date that is not
-// finite or lies more than 10^12 s from 2001, nesting deeper than kMaxNesting, a result
-// parse() would refuse (larger than kMaxFileSize, say); and for XML alone, a date outside
-// the years 1 to 9999 or with a fraction of a second, -0.0, or a NaN other than the one
-// XML reads back.
+// Encodes `value` so that parse(), and other readers of the format, give back a value
+// identical to it, or nullopt when the format cannot: a string or key that is not valid
+// UTF-8 or holds a NUL, a date that is not finite or lies more than 10^12 s from 2001,
+// nesting deeper than kMaxNesting, a result parse() would refuse (larger than kMaxFileSize,
+// say); and for XML alone, a date outside the years 1000 to 9999 or with a fraction of a
+// second, -0.0, a NaN other than the one XML reads back, or a string or key holding a
+// control character other than tab, line feed and carriage return, U+FFFE or U+FFFF (XML
+// cannot carry them). A carriage return goes into XML as "&#13;", which every reader reads
+// as one.
 std::optional<std::vector<std::uint8_t>> serialize(const Value& value, Format format = Format::Xml);
 
 // Replaces `path` with `dictionary`, encoded as serialize() does: the bytes go to a

@@ -16,7 +16,9 @@
 #include <iterator>
 #include <limits>
 #include <numeric>
+#include <optional>
 #include <set>
+#include <string_view>
 
 namespace fs = std::filesystem;
 using plist::Array;
@@ -60,16 +62,24 @@ int inChild(const std::function<int()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string nestedXml(int levels) {
+// Arrays nested `levels` deep, the innermost empty or holding `leaf`.
+std::string nestedXml(int levels, std::string_view leaf = "") {
   std::string xml = "<plist>";
   for (int i = 0; i < levels; ++i) xml += "<array>";
+  xml += leaf;
   for (int i = 0; i < levels; ++i) xml += "</array>";
   return xml + "</plist>";
 }
-Value nestedValue(int levels) {
-  Value value = Array{};
+Value nestedValue(int levels, std::optional<Value> leaf = std::nullopt) {
+  Value value = leaf ? Array{*leaf} : Array{};
   for (int i = 1; i < levels; ++i) value = Array{value};
   return value;
+}
+Bytes nestedBplistHoldingTrue(int levels) {
+  std::vector<Bytes> objects;
+  for (int i = 0; i < levels; ++i) objects.push_back(container(0xA0, {static_cast<std::uint32_t>(i + 1)}, 1));
+  objects.push_back({0x09});
+  return bplist(objects);
 }
 
 class Files : public testing::Test {
@@ -180,17 +190,29 @@ TEST_F(Files, HostileStructureIsRefusedBeforeParsing) {
   EXPECT_EQ(plist::parse(shared), Value(Dictionary{{"a", "hi"}, {"b", "hi"}}));
 }
 
+// Containers count, in both formats and both ways, and the value inside the deepest does
+// not: a file of either format that holds one 512 levels down is read and written back.
 TEST_F(Files, NestingIsBoundedTheSameWayBothWays) {
-  for (const Format format : {Format::Xml, Format::Binary}) {
-    const auto deepest = plist::serialize(nestedValue(plist::kMaxNesting), format);
-    ASSERT_TRUE(deepest.has_value());
-    EXPECT_EQ(plist::parse(*deepest), nestedValue(plist::kMaxNesting));
-    EXPECT_FALSE(plist::serialize(nestedValue(plist::kMaxNesting + 1), format));
+  for (const std::optional<Value>& leaf : {std::optional<Value>(), std::optional<Value>(Value(true))}) {
+    for (const Format format : {Format::Xml, Format::Binary}) {
+      const auto deepest = plist::serialize(nestedValue(plist::kMaxNesting, leaf), format);
+      ASSERT_TRUE(deepest.has_value());
+      EXPECT_EQ(plist::parse(*deepest), nestedValue(plist::kMaxNesting, leaf));
+      EXPECT_FALSE(plist::serialize(nestedValue(plist::kMaxNesting + 1, leaf), format));
+    }
   }
-  EXPECT_TRUE(plist::parse(bytesOf(nestedXml(plist::kMaxNesting))));
-  EXPECT_FALSE(plist::parse(bytesOf(nestedXml(plist::kMaxNesting + 1))));
+  for (const std::string_view leaf : {"", "<true/>", "<integer>1</integer>", "<string>deep</string>"}) {
+    EXPECT_TRUE(plist::parse(bytesOf(nestedXml(plist::kMaxNesting, leaf)))) << leaf;
+    EXPECT_FALSE(plist::parse(bytesOf(nestedXml(plist::kMaxNesting + 1, leaf)))) << leaf;
+  }
   EXPECT_TRUE(plist::parse(nestedBplist(plist::kMaxNesting)));
   EXPECT_FALSE(plist::parse(nestedBplist(plist::kMaxNesting + 1)));
+  EXPECT_TRUE(plist::parse(nestedBplistHoldingTrue(plist::kMaxNesting)));
+  EXPECT_FALSE(plist::parse(nestedBplistHoldingTrue(plist::kMaxNesting + 1)));
+
+  // Only containers hold elements, so nothing else adds a level.
+  EXPECT_FALSE(plist::parse(bytesOf("<plist><array><string><array/></string></array></plist>")));
+  EXPECT_FALSE(plist::parse(bytesOf("<plist><integer><integer>1</integer></integer></plist>")));
 }
 
 TEST_F(Files, WritesMode0644ReplacesAndLeavesNothingBehind) {
@@ -254,10 +276,10 @@ TEST_F(FailedWrite, WhenAValueCannotBeStored) {
   expectUntouched();
 }
 
-// XML holds the years 1 to 9999; outside them libplist would write a text that reads back
-// as another date, so XML refuses them and binary keeps them.
+// XML holds the years 1000 to 9999; outside them libplist would write a text that other
+// readers refuse or read as another date, so XML refuses them and binary keeps them.
 TEST_F(FailedWrite, WhenADateLiesOutsideTheYearsXmlHolds) {
-  for (double seconds : {-63145612800.0, -63113904001.0, 252423993600.0}) {
+  for (double seconds : {-63145612800.0, -63113904001.0, -63113904000.0, -31588531201.0, 252423993600.0}) {
     EXPECT_FALSE(plist::serialize(Date{seconds}, Format::Xml)) << seconds;
     EXPECT_FALSE(plist::writeDictionaryAtomically({{"key", Date{seconds}}}, path_)) << seconds;
     const auto binary = plist::serialize(Date{seconds}, Format::Binary);
@@ -265,7 +287,7 @@ TEST_F(FailedWrite, WhenADateLiesOutsideTheYearsXmlHolds) {
     EXPECT_EQ(plist::parse(*binary), Value(Date{seconds}));
   }
   expectUntouched();
-  for (double seconds : {-63113904000.0, 252423993599.0}) {
+  for (double seconds : {-31588531200.0, 252423993599.0}) {
     const auto xml = plist::serialize(Date{seconds}, Format::Xml);
     ASSERT_TRUE(xml) << seconds;
     EXPECT_EQ(plist::parse(*xml), Value(Date{seconds})) << "the first and last second XML holds";
