@@ -10,6 +10,7 @@ packages=(
   libplist-dev libcli11-dev nlohmann-json3-dev
   libcairo2-dev libpango1.0-dev fonts-inter
   libsimdjson-dev gnuplot-nox
+  parallel jq
   binutils pkg-config
 )
 
