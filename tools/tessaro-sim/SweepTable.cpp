@@ -2,6 +2,7 @@
 
 #include "tools/tessaro-sim/Replay.h"
 #include "tools/tessaro-sim/Scenario.h"
+#include "tools/tessaro-sim/Timeline.h"
 
 #include <nlohmann/json.hpp>
 
@@ -132,7 +133,8 @@ std::string timesText(const SettingsRow& row) {
 void printJson(const std::vector<Cell>& cells, const SweepTable& table, const TableOptions& options, std::ostream& out) {
   for (const Cell& cell : cells) {
     nlohmann::ordered_json line;
-    if (cell.status == Cell::Status::Ok) line["time"] = cell.endTime;
+    // As a replay's summary gives it, so that merged cells read the same.
+    if (cell.status == Cell::Status::Ok) line["time"] = Timeline::rounded(cell.endTime);
     line["event"] = "cell";
     line["recording"] = cell.recording.string();
     line["settings"] = describedSettings(only(cell.gridValues, table.keys));
