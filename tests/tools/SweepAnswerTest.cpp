@@ -68,7 +68,8 @@ TEST(Labels, EveryBadLineIsNamedByItsLine) {
       {"a.csv,wake\nrecording,expect\n", "labels.csv:2: expect is wake or no-wake, not \"expect\""},
   };
   for (const auto& [text, message] : cases) {
-    EXPECT_EQ(errorOf([&] { sim::parseLabels(text, "labels.csv"); }), message) << text;
+    const std::string& input = text;  // a structured binding is not captured before C++20's clang 16
+    EXPECT_EQ(errorOf([&] { sim::parseLabels(input, "labels.csv"); }), message) << text;
   }
 }
 

@@ -52,19 +52,8 @@ class Sweep : public Simulator {
     return files;
   }
 
-  // Runs a shell command in the test's directory; its stdout.
-  Result shell(const std::string& command) {
-    Result result;
-    const auto errors = directory_ / "shell-stderr";
-    FILE* pipe = ::popen(("cd " + shellQuoted(directory_.string()) + " && (" + command + ") 2>" + shellQuoted(errors.string())).c_str(), "r");
-    if (pipe == nullptr) return result;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = slurp(errors);
-    return result;
-  }
+  // Runs a shell command in the test's directory.
+  Result shell(const std::string& command) { return runCommand("cd " + shellQuoted(directory_.string()) + " && " + command); }
 
   // Every cell of the sweep, run as a plain `tessaro-sim replay` by its plan's command,
   // writes the same bytes the sweep's own cell wrote.

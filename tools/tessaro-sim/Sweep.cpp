@@ -16,12 +16,6 @@ namespace sim {
 
 namespace {
 
-std::string settingsText(const plist::Dictionary& values) {
-  std::string text;
-  for (const auto& [key, value] : values) text += (text.empty() ? "" : " ") + key + "=" + describeValue(value);
-  return text.empty() ? "(defaults)" : text;
-}
-
 std::vector<std::string> recordingsOf(const std::vector<Cell>& cells) {
   std::vector<std::string> names;
   for (const Cell& cell : cells) names.push_back(cell.recording.string());

@@ -105,28 +105,11 @@ void injectFault(std::size_t number) {
   }
 }
 
-const char* statusWord(Cell::Status status) {
-  switch (status) {
-    case Cell::Status::Ok: return "ok";
-    case Cell::Status::Crashed: return "crashed";
-    case Cell::Status::TimedOut: return "timed out";
-    case Cell::Status::Failed: return "failed";
-  }
-  return "?";
-}
-
-Cell::Status statusOf(const std::string& word) {
-  for (Cell::Status status : {Cell::Status::Ok, Cell::Status::Crashed, Cell::Status::TimedOut, Cell::Status::Failed}) {
-    if (word == statusWord(status)) return status;
-  }
-  return Cell::Status::Failed;
-}
-
 // A cell's outcome as the booted device's process hands it to the sweep: one JSON line.
 std::string outcomeLine(std::size_t index, const Cell& cell) {
   nlohmann::ordered_json line = countsJson(cell.counts);
   line["cell"] = index;
-  line["status"] = statusWord(cell.status);
+  line["status"] = statusName(cell.status);
   line["problem"] = cell.problem;
   line["readings"] = cell.readings;
   line["endTime"] = cell.endTime;
@@ -134,7 +117,7 @@ std::string outcomeLine(std::size_t index, const Cell& cell) {
 }
 
 void takeOutcome(const nlohmann::json& line, Cell& cell) {
-  cell.status = statusOf(line.value("status", ""));
+  cell.status = statusNamed(line.value("status", "")).value_or(Cell::Status::Failed);
   cell.problem = line.value("problem", "");
   cell.readings = line.value("readings", 0LL);
   cell.endTime = line.value("endTime", 0.0);

@@ -16,22 +16,6 @@ namespace sim {
 
 namespace {
 
-std::string settingsText(const plist::Dictionary& values) {
-  std::string text;
-  for (const auto& [key, value] : values) text += (text.empty() ? "" : " ") + key + "=" + describeValue(value);
-  return text.empty() ? "(defaults)" : text;
-}
-
-const char* statusName(Cell::Status status) {
-  switch (status) {
-    case Cell::Status::Ok: return "ok";
-    case Cell::Status::Crashed: return "crashed";
-    case Cell::Status::TimedOut: return "timed out";
-    case Cell::Status::Failed: return "failed";
-  }
-  return "?";
-}
-
 plist::Dictionary only(const plist::Dictionary& values, const std::vector<std::string>& keys) {
   plist::Dictionary picked;
   for (const std::string& key : keys) {
@@ -306,6 +290,29 @@ std::vector<std::string> varyingKeys(const std::vector<Cell>& cells) {
     if (seen[key].size() > 1) keys.push_back(key);
   }
   return keys.empty() ? order : keys;
+}
+
+std::string settingsText(const plist::Dictionary& values) {
+  std::string text;
+  for (const auto& [key, value] : values) text += (text.empty() ? "" : " ") + key + "=" + describeValue(value);
+  return text.empty() ? "(defaults)" : text;
+}
+
+const char* statusName(Cell::Status status) {
+  switch (status) {
+    case Cell::Status::Ok: return "ok";
+    case Cell::Status::Crashed: return "crashed";
+    case Cell::Status::TimedOut: return "timed out";
+    case Cell::Status::Failed: return "failed";
+  }
+  return "?";
+}
+
+std::optional<Cell::Status> statusNamed(std::string_view name) {
+  for (Cell::Status status : {Cell::Status::Ok, Cell::Status::Crashed, Cell::Status::TimedOut, Cell::Status::Failed}) {
+    if (name == statusName(status)) return status;
+  }
+  return std::nullopt;
 }
 
 Verdict verdictOf(const Cell& cell, const Expectation& expect) {

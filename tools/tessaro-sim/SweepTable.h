@@ -21,6 +21,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sim {
@@ -37,6 +38,13 @@ struct Cell {
   double endTime = 0;
   RunCounts counts;
 };
+
+// "ok", "crashed", "timed out", "failed", and back.
+const char* statusName(Cell::Status status);
+std::optional<Cell::Status> statusNamed(std::string_view name);
+
+// "wakeGestureMode=0 wakeMode=1", or "(defaults)".
+std::string settingsText(const plist::Dictionary& values);
 
 using Labels = std::map<std::string, Expectation>;  // by the recording as given
 
