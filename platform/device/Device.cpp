@@ -2,12 +2,14 @@
 
 #include "platform/controlcenter/ControlCenter.h"
 #include "platform/core/DeviceRoot.h"
+#include "platform/core/Installation.h"
 #include "platform/core/HostClasses.h"
 #include "platform/core/Random.h"
 #include "platform/core/RunLoop.h"
 #include "platform/coregraphics/PNG.h"
 #include "platform/coremotion/CoreMotion.h"
 #include "platform/device/MessageTrace.h"
+#include "platform/device/TweakFilter.h"
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/frontboard/FrontBoard.h"
@@ -22,7 +24,10 @@
 #include "platform/springboard/SpringBoard.h"
 #include "platform/telephony/Telephony.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
+#include <fstream>
 
 namespace device {
 namespace {
@@ -39,7 +44,18 @@ Class noteUnknownClass(const char* name) {
   return Nil;
 }
 
-void recordMethodChange(objc::MethodChange change, Class cls, SEL sel, const char* types) {
+// Whether `caller` is code of a library the substrate loads: one in DynamicLibraries.
+bool inDynamicLibraries(const void* caller) {
+  Dl_info image{};
+  if (dladdr(caller, &image) == 0 || image.dli_fname == nullptr) return false;
+  const auto directory = core::resolve(kDynamicLibraries);
+  return directory && std::filesystem::path(image.dli_fname).parent_path() == *directory;
+}
+
+// Hooks come only from libraries; a method added by the device's own class definitions is
+// not a library's change.
+void recordMethodChange(objc::MethodChange change, Class cls, SEL sel, const char* types, const void* caller) {
+  if (caller != nullptr && !inDynamicLibraries(caller)) return;
   const std::string className = cls ? objc::nameOf(cls) : lastMissingClass;
   const std::string selector = sel_getName(sel);
   core::record("hook", "-[" + className + " " + selector + "] " + objc::describe(change),
@@ -63,8 +79,8 @@ void installTweak(const std::filesystem::path& library) {
   std::error_code error;
   std::filesystem::create_symlink(std::filesystem::absolute(library), *directory / "Tessaro.dylib", error);
   if (error) objc::fatal("cannot install %s: %s", library.c_str(), error.message().c_str());
-  plist::Dictionary filter{{"Filter", plist::Dictionary{{"Bundles", plist::Array{plist::Value("com.apple.springboard")}}}}};
-  plist::writeDictionaryAtomically(filter, *directory / "Tessaro.plist");
+  // The filter the package installs, byte for byte.
+  std::ofstream(*directory / "Tessaro.plist", std::ios::binary) << kTweakFilter;
 }
 
 // Puts the module bundle into Control Center's bundles directory, as its package does.
@@ -145,7 +161,7 @@ Device::Device(const BootOptions& options) {
 
 std::filesystem::path Device::builtModuleBundle() {
   if (const char* override = std::getenv("TESSARO_MODULE_BUNDLE")) return override;
-  return TESSARO_BUILT_MODULE;
+  return core::locate("lib/tessaro/TessaroModule.bundle", TESSARO_BUILT_MODULE);
 }
 
 bool Device::openControlCenter() {
@@ -197,7 +213,7 @@ bool Device::snapshotToggle(const std::string& identifier, const std::filesystem
 
 std::filesystem::path Device::builtTweakLibrary() {
   if (const char* override = std::getenv("TESSARO_TWEAK_LIBRARY")) return override;
-  return TESSARO_BUILT_TWEAK;
+  return core::locate("lib/tessaro/Tessaro.dylib", TESSARO_BUILT_TWEAK);
 }
 
 double Device::now() const { return core::RunLoop::main().now(); }

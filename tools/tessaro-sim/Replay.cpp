@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <stdexcept>
 
 namespace sim {
@@ -285,6 +286,11 @@ ReplayResult ReplayDevice::run(const ReplayOptions& options, std::ostream& out, 
   while (device_.now() < end) advance(end);
   observer.uninstall();
   progress.clear();
+  if (wantSteps && observer.counts().steps > 0) {
+    if (const std::string problem = RunObserver::tweakStateProblem(); !problem.empty()) {
+      std::cerr << "tessaro-sim: warning: the trace shows no pose or smoothing: " << problem << "\n";
+    }
+  }
 
   ReplayResult result;
   result.readings = readings.readings();
