@@ -10,6 +10,7 @@ packages=(
   libplist-dev libcli11-dev nlohmann-json3-dev
   libcairo2-dev libpango1.0-dev fonts-inter
   libsimdjson-dev gnuplot-nox libelf-dev
+  parallel jq
   binutils pkg-config
   # The phone build and its packages: clang with libc++'s headers, ld64.lld, the LLVM
   # object tools, dpkg-deb and dpkg-shlibdeps; unshare for the installed-simulator test.

@@ -55,10 +55,14 @@ class Simulator : public ::testing::Test {
   Result run(const std::vector<std::string>& arguments) {
     std::string command = shellQuoted(TESSARO_SIM);
     for (const auto& argument : arguments) command += " " + shellQuoted(argument);
+    return runCommand(command);
+  }
+
+  // A shell command line, the same way.
+  Result runCommand(const std::string& command) {
     const auto errors = directory_ / "stderr";
-    command += " 2>" + shellQuoted(errors.string());
     Result result;
-    FILE* pipe = ::popen(command.c_str(), "r");
+    FILE* pipe = ::popen(("(" + command + ") 2>" + shellQuoted(errors.string())).c_str(), "r");
     if (pipe == nullptr) return result;
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);

@@ -373,15 +373,25 @@ TEST_F(Simulator, ASettingFromTheCommandLineShortensTheTimeout) {
       << result.out;
 }
 
-TEST_F(Simulator, ABadRecordingFailsWithStatusTwoBeforeAnyOutput) {
+// The recording is read once, as it plays: a bad reading far in ends the run there, with
+// status 2 and the file and line, and without the summary a finished run prints.
+TEST_F(Simulator, ABadRecordingEndsTheReplayWithStatusTwoAndNoSummary) {
   std::string csv = "t,gx,gy,gz,ux,uy,uz\n";
   for (int i = 0; i < 500; ++i) csv += std::to_string(i) + ",0,0,-1,0,0,0\n";
   csv += "1,0,0,-1,0,0,0\n";
   const auto path = write("backwards.csv", csv);
   const Result result = run({"replay", path.string(), "--json"});
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err.rfind(path.string() + ":502: time runs backwards", 0), 0u) << result.err;
+  EXPECT_EQ(result.out.find("\"summary\""), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\"settings\""), std::string::npos) << "the lines before the bad reading stay";
+
+  // A first reading that does not read fails before anything is printed.
+  const auto first = write("first.csv", "t,gx,gy,gz,ux,uy,uz\n0,0,0,-1,0,0\n1,0,0,-1,0,0,0\n");
+  const Result early = run({"replay", first.string(), "--json"});
+  EXPECT_EQ(early.status, 2);
+  EXPECT_EQ(early.out, "");
+  EXPECT_EQ(early.err.rfind(first.string() + ":2: expected 7 columns", 0), 0u) << early.err;
 }
 
 }  // namespace

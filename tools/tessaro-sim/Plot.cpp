@@ -45,7 +45,9 @@ int markKind(const core::Event& event) {
   return 0;
 }
 
-std::string quoted(const std::string& text) {
+}  // namespace
+
+std::string gnuplotString(const std::string& text) {
   std::string out = "\"";
   for (char c : text) {
     if (c == '\n') {
@@ -57,8 +59,6 @@ std::string quoted(const std::string& text) {
   }
   return out + "\"";
 }
-
-}  // namespace
 
 std::filesystem::path findGnuplot() {
   if (const char* chosen = std::getenv("TESSARO_GNUPLOT"); chosen != nullptr && chosen[0] != '\0') {
@@ -160,9 +160,9 @@ void PlotRecorder::write(double end) {
 
   const bool svg = file_.extension() == ".svg";
   std::fprintf(pipe, "set terminal %s size 1400,1000 font 'Sans,10'\n", svg ? "svg dynamic" : "pngcairo");
-  std::fprintf(pipe, "set output %s\n", quoted(file_.string()).c_str());
+  std::fprintf(pipe, "set output %s\n", gnuplotString(file_.string()).c_str());
   std::fprintf(pipe, "set multiplot layout 4,1 title %s\n",
-               quoted("Tessaro run: " + std::to_string(stepCount_) + " classification steps" + thinned +
+               gnuplotString("Tessaro run: " + std::to_string(stepCount_) + " classification steps" + thinned +
                       "\nmarks: green motion wake, orange time-out lighting, blue home-button wake, grey other lighting, "
                       "red the tweak's lock press, black the user's, dark grey time-out armed, pink time-out fired")
                    .c_str());

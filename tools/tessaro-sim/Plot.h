@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 
 namespace hardware {
 class ReadingStream;
@@ -34,6 +35,8 @@ class PlotError : public std::runtime_error {
 
 // The gnuplot program to run, or PlotError when there is none.
 std::filesystem::path findGnuplot();
+// `text` as a gnuplot string literal.
+std::string gnuplotString(const std::string& text);
 
 class PlotRecorder {
  public:

@@ -11,25 +11,26 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <iostream>
+#include <stdexcept>
 
 namespace sim {
 
 namespace {
 
-// "\r12 of 30 s" on a terminal, wiped before a line of the timeline goes out. Redrawn a
+// "\r12.0 s" on a terminal, wiped before a line of the timeline goes out. Redrawn a
 // few times a wall-clock second at most: a virtual-time replay is over before it shows.
 class Progress {
  public:
-  Progress(std::ostream& out, bool enabled, std::string name, double total)
-      : out_(out), enabled_(enabled), name_(std::move(name)), total_(total) {}
+  Progress(std::ostream& out, bool enabled, std::string name) : out_(out), enabled_(enabled), name_(std::move(name)) {}
 
   void update(double elapsed) {
     const auto now = std::chrono::steady_clock::now();
     if (!enabled_ || now - shown_ < std::chrono::milliseconds(200)) return;
     shown_ = now;
     char text[64];
-    std::snprintf(text, sizeof text, ": %.1f of %.1f s", elapsed, total_);
+    std::snprintf(text, sizeof text, ": %.1f s", elapsed);
     out_ << "\rreplaying " << name_ << text << std::flush;
     visible_ = true;
   }
@@ -43,7 +44,6 @@ class Progress {
   std::ostream& out_;
   bool enabled_;
   std::string name_;
-  double total_;
   std::chrono::steady_clock::time_point shown_ = std::chrono::steady_clock::now();
   bool visible_ = false;
 };
@@ -137,32 +137,96 @@ RunCounts countsFromJson(const nlohmann::json& json) {
   return counts;
 }
 
-ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostream& progressOut, bool showProgress) {
-  ReplayResult result;
-  std::function<std::unique_ptr<hardware::ReadingStream>()> open = options.readings;
-  const recordings::RecordingSummary summary = open && options.summary ? *options.summary
-                                                                        : recordings::scanRecording(options.recording);
-  if (!open) open = [file = options.recording] { return recordings::openRecording(file); };
-  result.readings = summary.readings;
-  result.seconds = summary.seconds();
+plist::Dictionary replaySettingsFile(const plist::Dictionary& given) {
+  plist::Dictionary file{{"isEnabled", true}};
+  for (const auto& [key, value] : given) file.insert_or_assign(key, value);
+  return file;
+}
 
+namespace {
+
+device::BootOptions bootOptions(const plist::Dictionary& settingsFile, const std::filesystem::path& root, bool realtime) {
   device::BootOptions boot;
-  boot.settings = plist::Dictionary{{"isEnabled", true}};
-  for (const auto& [key, value] : options.settings) boot.settings->insert_or_assign(key, value);
-  boot.realtime = options.realtime;
-  boot.root = options.root;
+  boot.settings = settingsFile;
+  boot.realtime = realtime;
+  boot.root = root;
+  return boot;
+}
 
+// The recording as the motion world pulls it: its first reading read at once, so that a
+// file that cannot be read fails before anything is printed; its span kept as it goes; and
+// a bad reading further on held here rather than thrown through the device's run loop (the
+// sensor pulls readings from inside it), for the replay to throw between two pieces of work.
+class Feed final : public hardware::ReadingStream {
+ public:
+  explicit Feed(std::unique_ptr<hardware::ReadingStream> source) : source_(std::move(source)), pending_(source_->next()) {
+    if (pending_) first_ = last_ = pending_->timestamp;
+  }
+
+  std::optional<hardware::TimedReading> next() override {
+    std::optional<hardware::TimedReading> reading;
+    if (pending_) {
+      reading.swap(pending_);
+    } else if (!error_) {
+      try {
+        reading = source_->next();
+      } catch (...) {
+        error_ = std::current_exception();
+      }
+    }
+    if (reading) {
+      ++readings_;
+      last_ = reading->timestamp;
+    }
+    return reading;
+  }
+
+  void rethrow() const {
+    if (error_) std::rethrow_exception(error_);
+  }
+  long long readings() const { return readings_; }
+  // From the first reading to the latest given out: while the world replays, the one it
+  // holds as upcoming.
+  double span() const { return last_ - first_; }
+
+ private:
+  std::unique_ptr<hardware::ReadingStream> source_;
+  std::optional<hardware::TimedReading> pending_;
+  std::exception_ptr error_;
+  long long readings_ = 0;
+  double first_ = 0;
+  double last_ = 0;
+};
+
+}  // namespace
+
+ReplayDevice::ReplayDevice(const plist::Dictionary& settingsFile, const std::filesystem::path& root, bool realtime)
+    : device_(bootOptions(settingsFile, root, realtime)) {
+  device_.log().setKeepEvents(false);
+}
+
+void ReplayDevice::giveSettings(const plist::Dictionary& settingsFile) {
+  if (!device_.writeSettings(settingsFile)) throw std::runtime_error("cannot write the device's settings file");
+  device_.postNotification("com.brel.tessaro.prefschanged");
+  device_.runUntil(device_.now());
+}
+
+ReplayResult ReplayDevice::run(const ReplayOptions& options, std::ostream& out, std::ostream& progressOut, bool showProgress) {
   std::unique_ptr<PlotRecorder> plot;
   if (!options.plot.empty()) plot = std::make_unique<PlotRecorder>(options.plot);  // checks gnuplot first
   std::unique_ptr<TraceCsv> csv;
   if (!options.traceCsv.empty()) csv = std::make_unique<TraceCsv>(options.traceCsv);
+  std::function<std::unique_ptr<hardware::ReadingStream>()> open = options.readings;
+  if (!open) open = [file = options.recording] { return recordings::openRecording(file); };
+  auto feed = std::make_unique<Feed>(open());
+  Feed& readings = *feed;
 
+  const plist::Dictionary settingsFile = replaySettingsFile(options.settings);
   Timeline timeline(out, options.format);
-  const SettingsExplained explained = explainSettings(*boot.settings);
+  const SettingsExplained explained = explainSettings(settingsFile);
   if (!options.quiet) {
     nlohmann::ordered_json fields;
-    fields["recording"] = {{"file", options.recording.string()}, {"readings", result.readings},
-                           {"seconds", Timeline::rounded(result.seconds)}};
+    fields["recording"] = {{"file", options.recording.string()}};
     fields["given"] = describedSettings(options.settings);
     for (const auto& [key, value] : explained.json.items()) fields[key] = value;
     if (options.format == Format::Json) {
@@ -170,14 +234,12 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostrea
       for (const std::string& line : explained.lines) text += (text.empty() ? "" : "; ") + line;
       timeline.emit(0, "settings", text, fields);
     } else {
-      timeline.emit(0, "settings", "settings file: " + describeSettings(*boot.settings) + "; the rest at their defaults");
+      timeline.emit(0, "settings", "settings file: " + describeSettings(settingsFile) + "; the rest at their defaults");
       for (const std::string& line : explained.lines) timeline.emit(0, "settings", line);
     }
   }
 
-  device::Device device(boot);
-  device.log().setKeepEvents(false);
-  Progress progress(progressOut, showProgress && !options.quiet, options.recording.filename().string(), result.seconds);
+  Progress progress(progressOut, showProgress && !options.quiet, options.recording.filename().string());
   timeline.setBeforeLine([&progress] { progress.clear(); });
 
   RunObserver observer([&](const core::Event& event) {
@@ -199,21 +261,29 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostrea
     if (plot) plot->step(step);
   }) : RunObserver::StepSink());
 
-  device.pressLockButton();
-  device.runUntil(device.now());
+  device_.pressLockButton();
+  device_.runUntil(device_.now());
 
-  const double start = device.now();
+  const double start = device_.now();
   hardware::MotionWorld& world = hardware::motionWorld();
-  world.replay(open());
+  world.replay(std::move(feed));
   if (plot) plot->setRecording(open, start, explained);
   // From one piece of due work to the next: nothing else changes the device. The stream is
-  // consumed here too, so it reaches its end while nothing samples.
-  const double end = start + result.seconds + 1.0;
-  while (device.now() < end) {
-    device.runUntil(std::min(device.nextWorkTime(), end));
-    world.at(device.now());
-    progress.update(device.now() - start);
+  // consumed here too, so it reaches its end while nothing samples. Until the last reading
+  // is read the end is not known, but it is at least a second after the upcoming reading.
+  auto advance = [&](double limit) {
+    device_.runUntil(std::min(device_.nextWorkTime(), limit));
+    world.at(device_.now());
+    progress.update(device_.now() - start);
+  };
+  for (;;) {
+    readings.rethrow();
+    if (world.finished()) break;
+    advance(start + readings.span() + 1.0);
   }
+  const double seconds = readings.span();
+  const double end = start + seconds + 1.0;
+  while (device_.now() < end) advance(end);
   observer.uninstall();
   progress.clear();
   if (wantSteps && observer.counts().steps > 0) {
@@ -221,11 +291,15 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostrea
       std::cerr << "tessaro-sim: warning: the trace shows no pose or smoothing: " << problem << "\n";
     }
   }
+
+  ReplayResult result;
+  result.readings = readings.readings();
+  result.seconds = seconds;
   result.counts = observer.counts();
   if (csv) csv->finish();
-  if (plot) plot->write(device.now());
+  if (plot) plot->write(device_.now());
 
-  const double now = device.now();
+  const double now = device_.now();
   result.endTime = now;
   const std::string text = plural(result.readings, "reading", "readings") + " over " + secondsText(result.seconds) + "; " +
                            describeCounts(result.counts);
@@ -236,6 +310,11 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostrea
   for (const auto& [key, value] : counts.items()) fields[key] = value;
   timeline.emit(now, "summary", text, fields);
   return result;
+}
+
+ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostream& progress, bool showProgress) {
+  ReplayDevice device(replaySettingsFile(options.settings), options.root, options.realtime);
+  return device.run(options, out, progress, showProgress);
 }
 
 int runReplay(const ReplayOptions& options, std::ostream& out, std::ostream& progress, bool showProgress) {

@@ -1,6 +1,13 @@
 #pragma once
 // `tessaro-sim replay`: a recording played to the tweak over the dark lock screen.
+//
+// The recording is read once, as it plays: its first reading is read before anything is
+// printed (a file that cannot be opened, or holds no reading, fails with no output at all),
+// and a bad reading further on stops the run there with recordings::RecordingError, the
+// lines printed so far kept and no summary printed. Memory stays flat however long the
+// recording is.
 
+#include "platform/device/Device.h"
 #include "platform/plist/PropertyList.h"
 #include "tools/tessaro-sim/RunObserver.h"
 #include "tools/tessaro-sim/Timeline.h"
@@ -25,9 +32,8 @@ struct ReplayOptions {
   std::filesystem::path plot;      // a .png or .svg picture of the run; empty: none
   std::filesystem::path root;      // the device root; empty: a fresh temporary one
   // The readings, when the caller has read the recording already (a sweep's cell);
-  // otherwise the file is scanned once to check it, then streamed.
+  // otherwise the file is streamed.
   std::function<std::unique_ptr<hardware::ReadingStream>()> readings;
-  std::optional<recordings::RecordingSummary> summary;  // with `readings`: theirs
 };
 
 struct ReplayResult {
@@ -37,13 +43,41 @@ struct ReplayResult {
   RunCounts counts;
 };
 
-// Boots, presses the lock button, replays the recording from its first reading until one
-// second after its last, printing the effective settings (unless quiet), each lighting of
-// the display (told apart: motion wake, time-out lighting, ...), each lock press of the
-// tweak's, the motion time-out being armed and firing, and with `trace` each
-// classification step; then a summary. A bad recording throws recordings::RecordingError
-// before any output. The run jumps from one piece of due work to the next, so a recording
-// with long gaps costs no more than its readings.
+// The settings file a replay's device starts with: isEnabled YES, then `given` over it.
+plist::Dictionary replaySettingsFile(const plist::Dictionary& given);
+
+// A device booted for one replay. Booting is most of a short replay's cost, so a sweep
+// boots one and forks it for each cell, giving each cell its settings as the settings
+// editor gives them to a running device (giveSettings). One a process, as every device.
+class ReplayDevice {
+ public:
+  // Boots with `settingsFile` as the settings file, on a fresh temporary root when `root`
+  // is empty.
+  explicit ReplayDevice(const plist::Dictionary& settingsFile, const std::filesystem::path& root = {},
+                        bool realtime = false);
+  ReplayDevice(const ReplayDevice&) = delete;
+  ReplayDevice& operator=(const ReplayDevice&) = delete;
+
+  // The settings editor's way: the settings file rewritten whole, then
+  // "com.brel.tessaro.prefschanged" posted and delivered. Settings the tweak reads only
+  // while the device starts keep their values from the boot.
+  void giveSettings(const plist::Dictionary& settingsFile);
+
+  // Presses the lock button, replays the recording from its first reading until one second
+  // after its last, printing the effective settings (unless quiet), each lighting of the
+  // display (told apart: motion wake, time-out lighting, ...), each lock press of the
+  // tweak's, the motion time-out being armed and firing, and with `trace` each
+  // classification step; then a summary. Jumps from one piece of due work to the next, so
+  // a recording with long gaps costs no more than its readings. Once a device.
+  ReplayResult run(const ReplayOptions& options, std::ostream& out, std::ostream& progress, bool showProgress);
+
+ private:
+  device::Device device_;
+};
+
+// Boots a device with the options' settings and runs the replay on it. A plot or trace
+// file that cannot be made, and a recording that cannot be opened or has no reading, fail
+// before anything is printed.
 ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostream& progress, bool showProgress);
 
 // replay(), then the summary line: status 0.

@@ -168,32 +168,6 @@ double numberOf(const plist::Value& value) {
   }
 }
 
-class Effective {
- public:
-  explicit Effective(const plist::Dictionary& settings) : settings_(settings) {}
-
-  double number(const char* key, double whenAbsent) const {
-    const auto found = settings_.find(key);
-    if (found == settings_.end()) return whenAbsent;
-    switch (found->second.kind()) {
-      case plist::Kind::Boolean:
-      case plist::Kind::Integer:
-      case plist::Kind::Real:
-      case plist::Kind::String: return numberOf(found->second);
-      default: return whenAbsent;  // no number conversion: the tweak takes it as absent
-    }
-  }
-  bool flag(const char* key) const { return number(key, 0) != 0; }
-  long long integer(const char* key, long long whenAbsent) const {
-    const double value = std::trunc(number(key, static_cast<double>(whenAbsent)));
-    if (!(value >= -2147483648.0 && value <= 2147483647.0)) return 0;  // beyond a 32-bit int
-    return static_cast<long long>(value);
-  }
-
- private:
-  const plist::Dictionary& settings_;
-};
-
 std::string seconds(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%g s", value);
@@ -231,8 +205,30 @@ double samplingInterval(bool enabled, long long slider) {
 
 }  // namespace
 
+EffectiveSettings::EffectiveSettings(const plist::Dictionary& settings) : settings_(settings) {}
+
+double EffectiveSettings::number(const char* key, double whenAbsent) const {
+  const auto found = settings_.find(key);
+  if (found == settings_.end()) return whenAbsent;
+  switch (found->second.kind()) {
+    case plist::Kind::Boolean:
+    case plist::Kind::Integer:
+    case plist::Kind::Real:
+    case plist::Kind::String: return numberOf(found->second);
+    default: return whenAbsent;  // no number conversion: the tweak takes it as absent
+  }
+}
+
+bool EffectiveSettings::flag(const char* key) const { return number(key, 0) != 0; }
+
+long long EffectiveSettings::integer(const char* key, long long whenAbsent) const {
+  const double value = std::trunc(number(key, static_cast<double>(whenAbsent)));
+  if (!(value >= -2147483648.0 && value <= 2147483647.0)) return 0;  // beyond a 32-bit int
+  return static_cast<long long>(value);
+}
+
 SettingsExplained explainSettings(const plist::Dictionary& settings) {
-  const Effective effective(settings);
+  const EffectiveSettings effective(settings);
   SettingsExplained out;
   nlohmann::ordered_json values = nlohmann::ordered_json::object();
   for (const SettingsKey& key : kKeys) {

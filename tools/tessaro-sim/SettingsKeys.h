@@ -45,6 +45,20 @@ std::optional<std::string> checkSetting(std::string_view key, const plist::Value
 // The same for a key alone (an `unset` line).
 std::optional<std::string> checkSettingKey(std::string_view key);
 
+// A settings file's values as the tweak reads them: a missing key (or one without a number
+// conversion) at `whenAbsent`, a boolean, a number or a string holding a number converted as
+// the platform converts it, an integer key truncated toward zero (0 beyond 32 bits).
+class EffectiveSettings {
+ public:
+  explicit EffectiveSettings(const plist::Dictionary& settings);
+  double number(const char* key, double whenAbsent) const;
+  bool flag(const char* key) const;
+  long long integer(const char* key, long long whenAbsent) const;
+
+ private:
+  const plist::Dictionary& settings_;
+};
+
 // The settings as the tweak takes them (a missing key at its default, an integer key
 // truncated, motionSenstivity in single precision) and what follows from them for motion
 // wake, in words and as JSON: the modes by name, the sampling interval, the thresholds in

@@ -113,7 +113,9 @@ int main(int argc, char** argv) {
   int jobs = 0;
   double cellSeconds = 600;
   bool csv = false, plan = false, merge = false;
-  sweep->add_option("RECORDING", sweepFiles, "Recordings (with --merge: the cells' JSON outputs)")->required();
+  sweep->add_option("RECORDING", sweepFiles,
+                    "Recordings, each may be labelled RECORDING:wake or RECORDING:no-wake (with --merge: the cells' JSON outputs)")
+      ->required();
   sweep->add_option("--grid", grids, "KEY=V1,V2,... (repeatable): the values to try")->allow_extra_args(false);
   sweep->add_option("--set", sweepSets, "KEY=VALUE under every cell (repeatable)")->allow_extra_args(false);
   sweep->add_option("--jobs", jobs, "Cells run at once (default: the number of processors)")->check(CLI::Range(1, 256));
@@ -122,6 +124,14 @@ int main(int argc, char** argv) {
   sweep->add_flag("--csv", csv, "The table as CSV");
   sweep->add_flag("--plan", plan, "Print the cells as JSON lines, each a complete `tessaro-sim replay` command");
   sweep->add_flag("--merge", merge, "Read the cells' `replay --json` outputs and print their table");
+  std::string labelsFile, sweepPlot, outputs;
+  std::vector<std::string> plotKeys;
+  bool rank = false;
+  sweep->add_option("--labels", labelsFile, "CSV of recording,expect[,by]: wake or no-wake, and the device time a wake must come by");
+  sweep->add_flag("--rank", rank, "Settings rows best first: fewest missed plus false wakes, then the fastest wakes (needs labels)");
+  sweep->add_option("--plot", sweepPlot, "A picture of the missed and false wakes over the grid (gnuplot), FILE.png or FILE.svg");
+  sweep->add_option("--plot-keys", plotKeys, "The one or two grid keys --plot draws over (A,B)")->delimiter(',');
+  sweep->add_option("--outputs", outputs, "Keep each cell's `replay --json` output in DIR, as cell-0001.jsonl, ...");
 
   try {
     app.parse(argc, argv);
@@ -142,12 +152,21 @@ int main(int argc, char** argv) {
     if (sweep->parsed()) {
       if (!keepRoot.empty()) throw Refusal{"--keep-root keeps one device's files; a sweep boots one device a cell"};
       if (json && csv) throw Refusal{"--json and --csv: choose one"};
-      const sim::SweepOutput output = json ? sim::SweepOutput::Json : csv ? sim::SweepOutput::Csv : sim::SweepOutput::Text;
+      sim::AnswerOptions answer;
+      answer.output = json ? sim::SweepOutput::Json : csv ? sim::SweepOutput::Csv : sim::SweepOutput::Text;
+      answer.labels = sim::labelSources(labelsFile, sweepFiles);
+      answer.rank = rank;
+      answer.plot = sweepPlot;
+      answer.plotKeys = plotKeys;
+      if (sweepFiles.empty()) throw Refusal{"sweep: no recording given, only labels"};
       if (merge) {
-        if (plan || !grids.empty() || !sweepSets.empty()) throw Refusal{"--merge reads outputs: no --plan, --grid or --set"};
+        if (plan || !grids.empty() || !sweepSets.empty() || !outputs.empty()) {
+          throw Refusal{"--merge reads outputs: no --plan, --grid, --set or --outputs"};
+        }
         std::vector<std::filesystem::path> files(sweepFiles.begin(), sweepFiles.end());
-        return sim::mergeCells(files, output, std::cout, std::cerr);
+        return sim::mergeCells(files, answer, std::cout, std::cerr);
       }
+      if (plan && !outputs.empty()) throw Refusal{"--plan runs nothing: its commands write the outputs; no --outputs"};
       sim::SweepOptions options;
       options.recordings.assign(sweepFiles.begin(), sweepFiles.end());
       for (const std::string& text : grids) {
@@ -166,7 +185,8 @@ int main(int argc, char** argv) {
       options.settings = parseSets(sweepSets, strict);
       options.jobs = jobs > 0 ? jobs : std::max(1, static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN)));
       options.cellSeconds = cellSeconds;
-      options.output = output;
+      options.outputs = outputs;
+      options.answer = answer;
       options.progress = isatty(STDERR_FILENO) == 1 && !quiet;
       if (plan) {
         sim::printPlan(options, programPath(argv[0]), std::cout);
