@@ -45,6 +45,22 @@ std::optional<std::string> checkSetting(std::string_view key, const plist::Value
 // The same for a key alone (an `unset` line).
 std::optional<std::string> checkSettingKey(std::string_view key);
 
+// --- Values in words: as a `set` line, `--set KEY=VALUE` or `--grid KEY=A,B` writes them,
+// and as messages and timelines show them.
+
+// true/false/YES/NO, an integer, a real, or (quoted) a string. Nullopt with `problem`
+// filled in otherwise.
+std::optional<plist::Value> parseValue(std::string_view text, bool quoted, std::string& problem);
+// A value as one word of the command line gives it: a string in "..." is quoted, anything
+// else parsed as parseValue does.
+std::optional<plist::Value> parseValueWord(std::string_view word, std::string& problem);
+// As a scenario would write it: YES, 3, 0.5, "text".
+std::string describeValue(const plist::Value& value);
+// "isEnabled YES, wakeMode 0", or "(empty)".
+std::string describeSettings(const plist::Dictionary& settings);
+// {"isEnabled": "YES", "wakeMode": "0"}: each value as describeValue writes it.
+nlohmann::ordered_json describedSettings(const plist::Dictionary& settings);
+
 // The settings as the tweak takes them (a missing key at its default, an integer key
 // truncated, motionSenstivity in single precision) and what follows from them for motion
 // wake, in words and as JSON: the modes by name, the sampling interval, the thresholds in

@@ -1,0 +1,117 @@
+// Settings and files: the tweak's settings file and the styling file, as the device boots
+// with them and as other processes change them, and notifications from outside.
+
+#include "tools/tessaro-sim/Scenario.h"
+#include "tools/tessaro-sim/Words.h"
+#include "tools/tessaro-sim/commands/Families.h"
+#include "tools/tessaro-sim/commands/Session.h"
+
+namespace sim {
+
+namespace {
+
+Command parseSet(Line& line, const ParseContext&) { return command::Set{line.word(1), line.value(2)}; }
+Command parseUnset(Line& line, const ParseContext&) { return command::Set{line.word(1), std::nullopt}; }
+Command parseEdit(Line& line, const ParseContext&) { return command::Set{line.word(1), line.value(2), false}; }
+Command parseEditUnset(Line& line, const ParseContext&) { return command::Set{line.word(1), std::nullopt, false}; }
+Command parseStyle(Line& line, const ParseContext&) { return command::Style{line.word(1), line.value(2)}; }
+Command parseUnstyle(Line& line, const ParseContext&) { return command::Style{line.word(1), std::nullopt}; }
+Command parseStrict(Line&, const ParseContext&) { return command::Strict{}; }
+Command parsePost(Line& line, const ParseContext&) { return command::Post{line.word(1)}; }
+
+Command parseProgressImage(Line& line, const ParseContext& context) {
+  const std::filesystem::path file =
+      line.size() == 1 ? std::filesystem::path(TESSARO_PROGRESS_IMAGE) : context.directory / line.word(1);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) line.fail("no image file " + quote(file.string()));
+  return command::ProgressImage{file};
+}
+
+constexpr CommandRow kRows[] = {
+    {"set", When::Anywhere, 2, 2, "set KEY VALUE",
+     "before boot, a key of the settings file the device boots with; after, the settings editor rewrites the whole file "
+     "with the change, then posts `com.brel.tessaro.prefschanged`",
+     parseSet},
+    {"unset", When::Anywhere, 1, 1, "unset KEY", "as `set`, leaving the key out", parseUnset},
+    {"edit-settings", When::Anywhere, 2, 2, "edit-settings KEY VALUE",
+     "another process rewrites the settings file with the change and posts nothing: the tweak goes on with what it read "
+     "last (before boot, as `set`)",
+     parseEdit},
+    {"edit-settings-unset", When::Anywhere, 1, 1, "edit-settings-unset KEY", "as `edit-settings`, leaving the key out",
+     parseEditUnset},
+    {"style", When::Anywhere, 2, 2, "style KEY VALUE",
+     "as `set`, for the styling file \"/var/mobile/Library/Preferences/com.brel.corvel.plist\"; after boot the file is "
+     "rewritten whole and nothing is posted (it is read at every use). Without a `style` line before boot there is no "
+     "styling file",
+     parseStyle},
+    {"unstyle", When::Anywhere, 1, 1, "unstyle KEY", "as `style`, leaving the key out", parseUnstyle},
+    {"strict", When::Anywhere, 0, 0, "strict", "settings warnings are errors, as with `--strict`", parseStrict},
+    {"post", When::AfterBoot, 1, 1, "post NAME", "posts a Darwin notification, as another process would", parsePost},
+    {"progress-image", When::BeforeBoot, 0, 1, "progress-image [FILE.png]",
+     "puts a progress image at \"/Library/PreferenceBundles/Corvel.bundle/Progress@3x.png\", where the repair run reads "
+     "it: the test image the build draws (`tools/tessaro-progress`), or the given file. Without it the device has none, "
+     "as without the package that installs it",
+     parseProgressImage},
+};
+
+}  // namespace
+
+std::span<const CommandRow> settingsCommands() { return kRows; }
+
+namespace command {
+
+bool Set::run(Session& session) const {
+  if (!session.booted()) {
+    auto& file = session.bootOptions().settings;
+    plist::Dictionary& settings = file ? *file : file.emplace();
+    if (value) settings.insert_or_assign(key, *value);
+    else settings.erase(key);
+    return true;
+  }
+  // As the settings editor does: the whole file rewritten, then the tweak told (or, for
+  // another process's edit, not told).
+  device::Device& device = session.device();
+  plist::Dictionary settings = device.readSettings().value_or(plist::Dictionary{});
+  if (value) settings.insert_or_assign(key, *value);
+  else settings.erase(key);
+  if (!device.writeSettings(settings)) session.fail("cannot write the settings file");
+  if (notify) device.postNotification("com.brel.tessaro.prefschanged");
+  return true;
+}
+
+bool Style::run(Session& session) const {
+  if (!session.booted()) {
+    auto& file = session.bootStyling();
+    plist::Dictionary& styling = file ? *file : file.emplace();
+    if (value) styling.insert_or_assign(key, *value);
+    else styling.erase(key);
+    return true;
+  }
+  // As the styling file's own editor does: the whole file rewritten. Nothing is posted:
+  // the file is read at every use.
+  device::Device& device = session.device();
+  plist::Dictionary styling = device.readPropertyList(device::kStylingPath).value_or(plist::Dictionary{});
+  if (value) styling.insert_or_assign(key, *value);
+  else styling.erase(key);
+  device.writePropertyList(device::kStylingPath, styling);
+  return true;
+}
+
+bool Strict::run(Session& session) const {
+  session.setStrict();
+  return true;
+}
+
+bool Post::run(Session& session) const {
+  session.device().postNotification(name);
+  return true;
+}
+
+bool ProgressImage::run(Session& session) const {
+  session.bootOptions().copies.emplace_back("/Library/PreferenceBundles/Corvel.bundle/Progress@3x.png", file);
+  return true;
+}
+
+}  // namespace command
+
+}  // namespace sim
