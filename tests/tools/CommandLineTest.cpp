@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <set>
 #include <thread>
 
 namespace {
@@ -43,6 +44,24 @@ TEST_F(Simulator, OptionsWorkBeforeAndAfterTheSubCommandOrAreRefused) {
   ASSERT_EQ(quiet.status, 0) << quiet.err;
   EXPECT_EQ(quiet.out.find("settings "), std::string::npos) << "no header when quiet";
   EXPECT_NE(quiet.out.find("summary"), std::string::npos);
+}
+
+TEST_F(Simulator, CommandsPrintsTheScenarioLanguage) {
+  const Result text = run({"--commands"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("\n  press home [twice] [gap DURATION] [for DURATION]  after boot   one click"), std::string::npos)
+      << text.out;
+  const Result json = run({"--commands", "--json"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  std::set<std::string> whens;
+  for (const auto& row : jsonLines(json)) {
+    EXPECT_TRUE(row["usage"].is_string() && row["description"].is_string() && row["family"].is_string()) << row;
+    whens.insert(row["when"].get<std::string>());
+  }
+  EXPECT_EQ(whens, (std::set<std::string>{"before boot", "after boot", "anywhere"}));
+  EXPECT_NE(run({"--commands", "--markdown"}).out.find("<!-- commands: expectations -->"), std::string::npos);
+  EXPECT_EQ(run({"--markdown"}).status, 2);
+  EXPECT_EQ(run({"--commands", "--json", "--markdown"}).status, 2);
 }
 
 TEST_F(Simulator, AnUnknownSettingsKeyWarnsWithTheClosestKnownOneAndStrictRefusesIt) {

@@ -5,6 +5,7 @@
 #include "platform/foundation/Foundation.h"
 #include "tools/tessaro-sim/Runner.h"
 #include "tools/tessaro-sim/Scenario.h"
+#include "tools/tessaro-sim/commands/Session.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +84,36 @@ TEST(ScenarioRun, AnEditBehindTheTweaksBackChangesNothingUntilItIsTold) {
       "press lock\n"
       "expect sampling interval 1s\n");
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
+}
+
+// A device driven one typed line at a time: each line parsed where the device stands now,
+// the device booted by the first line that needs it.
+TEST(ScenarioRun, ASessionRunsTypedLinesOneAtATime) {
+  std::ostringstream out, errors;
+  Timeline timeline(out, Format::Text);
+  Session session("typed", ".", timeline, errors, false);
+  EXPECT_TRUE(session.runLine("set isEnabled YES", 1));
+  EXPECT_TRUE(session.runLine("set motionSensitivity 3", 2));
+  EXPECT_NE(errors.str().find("typed:2: warning: unknown settings key \"motionSensitivity\""), std::string::npos)
+      << errors.str();
+  EXPECT_FALSE(session.booted());
+  EXPECT_TRUE(session.runLine("pose face-up", 3));
+  EXPECT_TRUE(session.booted());
+  EXPECT_TRUE(session.runLine("press lock", 4));
+  EXPECT_TRUE(session.runLine("wait 2", 5));
+  EXPECT_TRUE(session.runLine("expect sampling on", 6));
+  EXPECT_TRUE(session.runLine("lift", 7));
+  EXPECT_TRUE(session.runLine("wait 2", 8));
+  // Events are kept, so a text asked about only now is counted from the boot.
+  EXPECT_TRUE(session.runLine("expect count display \"on\" == 1", 9));
+  EXPECT_FALSE(session.runLine("expect lockscreen down", 10));
+  EXPECT_NE(errors.str().find("typed:10: expected lockscreen down, got up"), std::string::npos) << errors.str();
+  // Lines that cannot stand now are refused and change nothing.
+  EXPECT_THROW(session.runLine("without SBReachabilityManager", 11), ScenarioError);
+  EXPECT_THROW(session.runLine("at 1", 12), ScenarioError) << "the device is past 1 s";
+  EXPECT_THROW(session.runLine("frobnicate", 13), ScenarioError);
+  EXPECT_TRUE(session.runLine("unlock", 14));
+  EXPECT_TRUE(session.runLine("expect lockscreen down", 15));
 }
 
 TEST(ScenarioRun, AnIntervalExpectedWhileNothingSamplesFails) {

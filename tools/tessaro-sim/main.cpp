@@ -12,6 +12,7 @@
 #include "tools/tessaro-sim/Scenario.h"
 #include "tools/tessaro-sim/SettingsKeys.h"
 #include "tools/tessaro-sim/Sweep.h"
+#include "tools/tessaro-sim/commands/CommandTable.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
 
 #include <CLI/CLI.hpp>
@@ -85,7 +86,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(0, 1);
 
   std::vector<std::string> scenarioPaths;
-  bool json = false, realtime = false, quiet = false, showDefault = false, strict = false;
+  bool json = false, realtime = false, quiet = false, showDefault = false, strict = false, commands = false,
+       markdown = false;
   std::string keepRoot;
   app.add_option("SCENARIO", scenarioPaths, "Scenario file; the built-in default scenario when none is given");
   app.add_flag("--json", json, "One JSON object a line: {\"time\", \"event\", \"text\", ...}");
@@ -94,6 +96,8 @@ int main(int argc, char** argv) {
   app.add_flag("--strict", strict, "Unknown settings keys and values of the wrong kind are errors, not warnings");
   app.add_option("--keep-root", keepRoot, "Keep the device's files in DIR (new or empty) instead of removing them");
   app.add_flag("--show-default", showDefault, "Print the built-in scenario and exit");
+  app.add_flag("--commands", commands, "Print the scenario language's commands and exit (with --json: one object a line)");
+  app.add_flag("--markdown", markdown, "With --commands: the tables docs/SCENARIOS.md holds");
 
   auto* replay = app.add_subcommand("replay", "Replay a device-motion recording (JSON or CSV) over the dark lock screen");
   replay->fallthrough();
@@ -133,6 +137,14 @@ int main(int argc, char** argv) {
   try {
     if (showDefault) {
       std::cout << sim::kDefaultScenario;
+      return 0;
+    }
+    if (markdown && !commands) throw Refusal{"--markdown prints the commands' tables: give it with --commands"};
+    if (commands) {
+      if (json && markdown) throw Refusal{"--json and --markdown: choose one"};
+      sim::printCommands(std::cout, json       ? sim::TableFormat::Json
+                                    : markdown ? sim::TableFormat::Markdown
+                                               : sim::TableFormat::Text);
       return 0;
     }
     if (scenarioPaths.size() > 1) throw Refusal{"one scenario at a time: one device boots a process"};
