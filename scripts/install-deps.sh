@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libplist-dev libcli11-dev nlohmann-json3-dev
   libcairo2-dev libpango1.0-dev fonts-inter
-  libsimdjson-dev gnuplot-nox
+  libsimdjson-dev gnuplot-nox libelf-dev
   binutils pkg-config
 )
 

@@ -18,11 +18,9 @@ extern id disableMotionDetector;
 extern id disableMotionDetector2;
 
 // The last pose stored by classification (0 raised, 1 face up, 2 face down, 5 none) and
-// the smoothed user acceleration. Exported, as a debugger would see them, so that tools
-// can show what each step stored; nothing but the tweak writes them.
-extern "C" {
-extern __attribute__((visibility("default"))) long long motionType;
-extern __attribute__((visibility("default"))) float rollingX;
-extern __attribute__((visibility("default"))) float rollingY;
-extern __attribute__((visibility("default"))) float rollingZ;
-}
+// the smoothed user acceleration. Not exported: tools that show what each step stored
+// read them from the library's symbol table, as a debugger does.
+extern long long motionType;
+extern float rollingX;
+extern float rollingY;
+extern float rollingZ;

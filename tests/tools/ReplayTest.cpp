@@ -3,6 +3,7 @@
 #include "tests/tools/SimulatorFixture.h"
 
 #include <chrono>
+#include <cstdlib>
 
 namespace {
 
@@ -97,6 +98,30 @@ TEST_F(Simulator, TheTraceShowsWhatEachStepSawStoredAndDecided) {
   for (std::string row; std::getline(rows, row);) ++count;
   EXPECT_EQ(count, steps.size()) << "one row a step";
   EXPECT_NE(csvText.find(",0.1,-0.8,-0.5,0.25,-0.125,0.5,0,raised,0.25,-0.125,0.5,none"), std::string::npos) << csvText;
+}
+
+// The tweak's globals are read from its symbol table; a stripped library cannot show them,
+// and the trace says so instead of showing nothing in silence.
+TEST_F(Simulator, ATraceOfAStrippedTweakSaysWhyItShowsNoPose) {
+  const auto stripped = directory_ / "Tessaro.dylib";
+  ASSERT_EQ(std::system(("objcopy --strip-all " + shellQuoted(TESSARO_BUILT_TWEAK_FILE) + " " +
+                         shellQuoted(stripped.string())).c_str()),
+            0);
+  ::setenv("TESSARO_TWEAK_LIBRARY", stripped.c_str(), 1);
+  const auto csv = write("lift.csv", liftCsv());
+  const Result result = run({"replay", csv.string(), "--json", "--trace"});
+  ::unsetenv("TESSARO_TWEAK_LIBRARY");
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.err.find("warning: the trace shows no pose or smoothing"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("stripped"), std::string::npos) << result.err;
+  std::size_t steps = 0;
+  for (const auto& line : jsonLines(result)) {
+    if (line["event"] != "step") continue;
+    ++steps;
+    EXPECT_TRUE(line["pose"].is_null());
+    EXPECT_TRUE(line["rolling"].is_null());
+  }
+  EXPECT_GT(steps, 0u);
 }
 
 TEST_F(Simulator, APlotIsDrawnByGnuplotAndItsAbsenceIsAClearError) {

@@ -25,10 +25,10 @@ std::vector<std::string> definedDynamicSymbols(const std::filesystem::path& libr
   return symbols;
 }
 
-// refreshPrefs for the host, and the motion state that tools read as a debugger would.
-TEST(Library, ExportsRefreshPrefsAndTheMotionStateOnly) {
-  EXPECT_EQ(definedDynamicSymbols(device::Device::builtTweakLibrary()),
-            (std::vector<std::string>{"motionType", "refreshPrefs", "rollingX", "rollingY", "rollingZ"}));
+// refreshPrefs alone: a writable exported global would be an interface anyone in
+// SpringBoard could write. Tools read the motion state from the symbol table instead.
+TEST(Library, ExportsRefreshPrefsOnly) {
+  EXPECT_EQ(definedDynamicSymbols(device::Device::builtTweakLibrary()), (std::vector<std::string>{"refreshPrefs"}));
 }
 
 TEST(Startup, RegistersTheFourObserversInOrderThenLoadsSettingsBeforeAnyHook) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <iostream>
 
 namespace sim {
 
@@ -215,6 +216,11 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostrea
   }
   observer.uninstall();
   progress.clear();
+  if (wantSteps && observer.counts().steps > 0) {
+    if (const std::string problem = RunObserver::tweakStateProblem(); !problem.empty()) {
+      std::cerr << "tessaro-sim: warning: the trace shows no pose or smoothing: " << problem << "\n";
+    }
+  }
   result.counts = observer.counts();
   if (csv) csv->finish();
   if (plot) plot->write(device.now());

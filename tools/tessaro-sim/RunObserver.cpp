@@ -4,8 +4,7 @@
 #include "platform/coremotion/CMAcceleration.h"
 #include "platform/device/MessageTrace.h"
 #include "platform/objc/Message.h"
-
-#include <dlfcn.h>
+#include "tools/tessaro-sim/TweakGlobals.h"
 
 namespace sim {
 
@@ -14,14 +13,15 @@ namespace {
 using namespace objc::literals;
 using objc::send;
 
-// The tweak's motion state, found as a debugger finds it: by its exported names. Looked up
-// at the first step (the tweak is loaded by then, and never unloaded); a name the library
-// does not export stays null.
+// The tweak's motion state, found as a debugger finds it: by name in the library's symbol
+// table. Looked up at the first step (the tweak is loaded by then, and never unloaded); a
+// global that cannot be found stays null, and `problem` says why.
 struct TweakMotionState {
-  const long long* motionType = static_cast<const long long*>(::dlsym(RTLD_DEFAULT, "motionType"));
-  const float* rollingX = static_cast<const float*>(::dlsym(RTLD_DEFAULT, "rollingX"));
-  const float* rollingY = static_cast<const float*>(::dlsym(RTLD_DEFAULT, "rollingY"));
-  const float* rollingZ = static_cast<const float*>(::dlsym(RTLD_DEFAULT, "rollingZ"));
+  std::string problem;
+  const long long* motionType = tweakGlobalAs<long long>("motionType", problem);
+  const float* rollingX = tweakGlobalAs<float>("rollingX", problem);
+  const float* rollingY = tweakGlobalAs<float>("rollingY", problem);
+  const float* rollingZ = tweakGlobalAs<float>("rollingZ", problem);
 };
 
 const TweakMotionState& tweakMotionState() {
@@ -116,6 +116,8 @@ void RunObserver::beforeStep(id receiver) {
     current_.userAcceleration = toVector(send<CMAcceleration()>(reading, "userAcceleration"_sel));
   }
 }
+
+std::string RunObserver::tweakStateProblem() { return tweakMotionState().problem; }
 
 void RunObserver::afterStep() {
   ++counts_.steps;

@@ -61,6 +61,9 @@ class RunObserver {
   void uninstall();
 
   const RunCounts& counts() const { return counts_; }
+  // Why trace steps show no pose or smoothing (the tweak's globals could not be read), or
+  // empty when they do. Known once a step has run.
+  static std::string tweakStateProblem();
   // What the last event was, told apart: "motion wake", "time-out lighting", ... or empty.
   static std::string kindOfLighting(std::string_view watchedCall);
 
