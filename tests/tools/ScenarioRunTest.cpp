@@ -116,6 +116,26 @@ TEST(ScenarioRun, ASessionRunsTypedLinesOneAtATime) {
   EXPECT_TRUE(session.runLine("expect lockscreen down", 15));
 }
 
+// Every kind a settings file holds is compared by kind and value, through the file the
+// device wrote; a mismatch shows the value as XML.
+TEST(ScenarioRun, ASettingOfAnyKindIsComparedAsTheFileHoldsIt) {
+  const Ran ran = runText(
+      "set when <date>2024-02-29T12:00:00Z</date>\n"
+      "set blob <data>3q2+7w==</data>\n"
+      "set colours <array><string>#D78449</string><integer>7</integer></array>\n"
+      "set nested <dict><key>on</key><true/><key>at</key><date>2001-01-01T00:00:00Z</date></dict>\n"
+      "boot\n"
+      "expect setting when <date>2024-02-29T12:00:00Z</date>\n"
+      "expect setting blob <data>3q2+7w==</data>\n"
+      "expect setting colours <array><string>#D78449</string><integer>7</integer></array>\n"
+      "expect setting nested <dict><key>at</key><date>2001-01-01T00:00:00Z</date><key>on</key><true/></dict>\n"
+      "expect setting colours <array><string>#D78449</string><real>7.0</real></array>\n");
+  EXPECT_EQ(ran.status, 1) << ran.errors << ran.timeline;
+  EXPECT_EQ(ran.errors,
+            "run.scenario:10: expected setting colours <array><string>#D78449</string><real>7.0</real></array>, got "
+            "<array><string>#D78449</string><integer>7</integer></array>\n");
+}
+
 TEST(ScenarioRun, AnIntervalExpectedWhileNothingSamplesFails) {
   const Ran ran = runText("boot\nexpect sampling interval 1\n");
   EXPECT_EQ(ran.status, 1);

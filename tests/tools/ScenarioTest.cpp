@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -57,6 +58,39 @@ TEST(ScenarioParsing, SettingValuesKeepTheirKinds) {
   EXPECT_EQ(*stepAs<command::Set>(scenario, 4).value, plist::Value("text with \"quotes\""));
   EXPECT_EQ(*stepAs<command::Set>(scenario, 5).value, plist::Value("3")) << "quoted stays a string";
   EXPECT_FALSE(stepAs<command::Set>(scenario, 6).value);
+}
+
+// Dates, data, arrays and dictionaries in the XML form of one value, which runs to the end
+// of the line; what a message shows of a value reads back as that value.
+TEST(ScenarioParsing, ValuesOfEveryKindParseFromXmlAndReadBackFromTheirDescription) {
+  const auto scenario = parse(
+      "set when <date>2001-01-02T00:00:01Z</date>\n"
+      "set blob <data>AQID</data>   \n"
+      "expect setting list <array><integer>1</integer> <string>a #b &amp; c</string><true/></array>\n"
+      "expect setting nested <dict><key>k</key><array/><key>r</key><real>0.5</real></dict>\n");
+  EXPECT_EQ(*stepAs<command::Set>(scenario, 0).value, plist::Value(plist::Date{86401}));
+  EXPECT_EQ(*stepAs<command::Set>(scenario, 1).value, plist::Value(plist::Data{1, 2, 3}));
+  const plist::Value list(plist::Array{plist::Value(1), plist::Value("a #b & c"), plist::Value(true)});
+  EXPECT_EQ(*stepAs<command::ExpectSetting>(scenario, 3).value, list) << "a '#' inside XML is no comment";
+  const plist::Value nested(plist::Dictionary{{"k", plist::Array{}}, {"r", 0.5}});
+  EXPECT_EQ(*stepAs<command::ExpectSetting>(scenario, 4).value, nested);
+
+  for (const plist::Value& value : {plist::Value(plist::Date{86401.25}), plist::Value(plist::Data{255, 0}), list, nested,
+                                    plist::Value(plist::Array{plist::Value(plist::Dictionary{})}),
+                                    plist::Value(std::numeric_limits<double>::quiet_NaN()), plist::Value(3.0)}) {
+    const std::string described = describeValue(value);
+    SCOPED_TRACE(described);
+    std::string problem;
+    const auto back = parseValue(described, false, problem);
+    if (value.isDate()) {
+      // XML holds whole seconds: the fraction is shown, and is no XML date.
+      EXPECT_EQ(described, "<date>2001-01-02T00:00:01.25Z</date>");
+      continue;
+    }
+    ASSERT_TRUE(back) << problem;
+    EXPECT_EQ(*back, value);
+  }
+  EXPECT_EQ(describeValue(plist::Value(plist::Data{255, 0})), "<data>/wA=</data>");
 }
 
 TEST(ScenarioParsing, DurationsTakeUnitsAndTimeIsTrackedForAt) {
@@ -181,6 +215,11 @@ TEST(ScenarioParsing, MistakesNameTheFileAndLine) {
       {"step 2\n", "test.scenario:1: usage: step"},
       {"edit-settings isEnabled\n", "test.scenario:1: usage: edit-settings KEY VALUE"},
       {"plot run.pdf\n", "test.scenario:1: a plot is a .png or .svg file"},
+      // One XML value, well formed: not two, not a fragment.
+      {"set when <date>yesterday</date>\n", "test.scenario:1: bad value \"<date>yesterday</date>\": not one property-list"},
+      {"set n <integer>1</integer><integer>2</integer>\n", "test.scenario:1: bad value"},
+      {"expect setting list <array><integer>1</integer>\n", "test.scenario:1: bad value"},
+      {"set when\t<date>2001-01-01T00:00:00Z</date> extra\n", "test.scenario:1: bad value"},
   };
   for (const auto& [text, message] : cases) {
     SCOPED_TRACE(text);

@@ -1,7 +1,5 @@
 #include "tools/tessaro-sim/SettingsKeys.h"
 
-#include "tools/tessaro-sim/Words.h"
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -305,48 +303,6 @@ SettingsExplained explainSettings(const plist::Dictionary& settings) {
   }
   out.json["motion"] = motion;
   return out;
-}
-
-std::optional<plist::Value> parseValue(std::string_view text, bool quoted, std::string& problem) {
-  if (quoted) return plist::Value(std::string(text));
-  const std::string lower = lowercase(text);
-  if (lower == "yes" || lower == "true") return plist::Value(true);
-  if (lower == "no" || lower == "false") return plist::Value(false);
-  if (auto integer = parseInteger(text)) return plist::Value(*integer);
-  if (auto real = parseNumber(text)) return plist::Value(*real);
-  problem = "bad value " + quote(std::string(text)) + ": expected true/false/YES/NO, a number, or a quoted string";
-  return std::nullopt;
-}
-
-std::optional<plist::Value> parseValueWord(std::string_view word, std::string& problem) {
-  const bool quoted = word.size() >= 2 && word.front() == '"' && word.back() == '"';
-  return parseValue(quoted ? word.substr(1, word.size() - 2) : word, quoted, problem);
-}
-
-std::string describeSettings(const plist::Dictionary& settings) {
-  std::string text;
-  for (const auto& [key, value] : settings) text += (text.empty() ? "" : ", ") + key + " " + describeValue(value);
-  return text.empty() ? "(empty)" : text;
-}
-
-nlohmann::ordered_json describedSettings(const plist::Dictionary& settings) {
-  nlohmann::ordered_json json = nlohmann::ordered_json::object();
-  for (const auto& [key, value] : settings) json[key] = describeValue(value);
-  return json;
-}
-
-std::string describeValue(const plist::Value& value) {
-  switch (value.kind()) {
-    case plist::Kind::Boolean: return *value.asBoolean() ? "YES" : "NO";
-    case plist::Kind::Integer: return std::to_string(*value.asInteger());
-    case plist::Kind::Real: return nlohmann::json(*value.asReal()).dump();
-    case plist::Kind::String: return quote(*value.asString());
-    case plist::Kind::Data: return "<data>";
-    case plist::Kind::Date: return "<date>";
-    case plist::Kind::Array: return "<array>";
-    case plist::Kind::Dictionary: return "<dictionary>";
-  }
-  return "?";
 }
 
 }  // namespace sim

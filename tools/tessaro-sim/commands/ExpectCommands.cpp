@@ -112,7 +112,8 @@ constexpr CommandRow kRows[] = {
      "is one of the kinds listed under Output; another (`dispaly`) is an error naming the nearest",
      parseCount},
     {"expect setting", When::AfterBoot, 2, 2, "expect setting KEY VALUE|absent",
-     "the settings file holds the key with that value, of that kind (`1` is not `1.0` nor `YES`) / lacks the key",
+     "the settings file holds the key with that value, of that kind (`1` is not `1.0` nor `YES`), any kind the file can "
+     "hold (`expect setting when <date>2001-01-01T00:00:00Z</date>`) / lacks the key",
      parseSetting},
     {"expect toggle NAME selected|unselected", When::AfterBoot, 0, 0, "expect toggle NAME selected|unselected",
      "the toggle's module answers `isSelected` YES / NO", parseToggleSelected},

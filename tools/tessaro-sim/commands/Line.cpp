@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -15,8 +16,6 @@
 
 namespace sim {
 
-// The words of one line. '#' at the start of a word comments out the rest; "..." is one
-// word, with \" \\ \n \t inside.
 std::vector<Token> tokenize(std::string_view line, std::string& problem) {
   std::vector<Token> tokens;
   std::size_t i = 0;
@@ -28,6 +27,15 @@ std::vector<Token> tokenize(std::string_view line, std::string& problem) {
     }
     if (line[i] == '#') break;
     Token token;
+    // A property-list value in XML runs to the end of the line, blanks, quotes and '#'
+    // included: "<string>a #b</string>".
+    if (line[i] == '<' && i + 1 < line.size() && std::isalpha(static_cast<unsigned char>(line[i + 1]))) {
+      std::string_view rest = line.substr(i);
+      while (!rest.empty() && blank(rest.back())) rest.remove_suffix(1);
+      token.text = rest;
+      tokens.push_back(std::move(token));
+      break;
+    }
     if (line[i] == '"') {
       token.quoted = true;
       ++i;

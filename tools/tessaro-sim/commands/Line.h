@@ -19,8 +19,9 @@ struct Token {
 };
 
 // The words of one line. '#' at the start of a word comments out the rest; "..." is one
-// word, with \" \\ \n \t inside. Empty, with `problem` filled in, for a line that cannot
-// be split.
+// word, with \" \\ \n \t inside; a word of '<' and a letter begins a property-list value
+// in XML, which is the rest of the line. Empty, with `problem` filled in, for a line that
+// cannot be split.
 std::vector<Token> tokenize(std::string_view line, std::string& problem);
 
 // A scenario is UTF-8 text; the first byte that is not is refused, escaped, with its line
