@@ -8,10 +8,10 @@
 
 namespace core {
 
-inline constexpr std::array<std::string_view, 33> kEventKinds = {
+inline constexpr std::array<std::string_view, 34> kEventKinds = {
     "animation",           "boot",          "button",
     "call",                "class",         "controlCenter",
-    "display",             "file.read",     "file.write",
+    "display",             "file.read",     "file.remove",     "file.write",
     "gesture",             "graphics",      "hook",
     "host",                "idleSleep",     "image",
     "library",             "lowPowerMode",  "module",

@@ -56,6 +56,15 @@ bool writeDevicePlist(const std::string& devicePath, const plist::Dictionary& co
   return written;
 }
 
+// Exactly these bytes at a device path, put in place whole.
+bool writeDeviceFile(const std::string& devicePath, std::span<const std::uint8_t> bytes) {
+  auto hostPath = core::resolve(devicePath);
+  const bool written = hostPath && core::ensureParentDirectories(*hostPath) && plist::writeFileAtomically(bytes, *hostPath);
+  core::record("file.write", devicePath + (written ? "" : " (failed)") + " (" + std::to_string(bytes.size()) + " bytes as given)",
+               {{"path", devicePath}, {"ok", written}, {"bytes", bytes.size()}});
+  return written;
+}
+
 // Puts the tweak and its filter into DynamicLibraries, as its package installs them.
 void installTweak(const std::filesystem::path& library) {
   auto directory = core::resolve(kDynamicLibraries);
@@ -126,6 +135,10 @@ Device::Device(const BootOptions& options) {
   if (options.settings) writeDevicePlist(kSettingsPath, *options.settings);
   for (const auto& [path, contents] : options.files) writeDevicePlist(path, contents);
   for (const auto& [path, source] : options.copies) copyToDevice(source, path);
+  for (const std::string& path : options.unreadableFiles) core::setUnreadable(path, true);
+  for (const auto& [path, bytes] : options.rawFiles) {
+    if (!writeDeviceFile(path, bytes)) objc::fatal("cannot write the device's %s", path.c_str());
+  }
   if (options.loadTweak) installTweak(options.tweakLibrary.empty() ? builtTweakLibrary() : options.tweakLibrary);
   if (options.loadModule) installModule(options.moduleBundle.empty() ? builtModuleBundle() : options.moduleBundle);
 
@@ -258,6 +271,20 @@ std::optional<plist::Dictionary> Device::readPropertyList(const std::string& dev
   auto path = core::resolve(devicePath);
   return path ? plist::readDictionary(*path) : std::nullopt;
 }
+
+bool Device::replaceFile(const std::string& devicePath, std::span<const std::uint8_t> bytes) {
+  return writeDeviceFile(devicePath, bytes);
+}
+
+bool Device::removeFile(const std::string& devicePath) {
+  auto hostPath = core::resolve(devicePath);
+  std::error_code error;
+  const bool removed = hostPath && std::filesystem::remove(*hostPath, error);
+  core::record("file.remove", devicePath + (removed ? "" : " (there was none)"), {{"path", devicePath}, {"ok", removed}});
+  return removed;
+}
+
+void Device::setUnreadable(const std::string& devicePath, bool unreadable) { core::setUnreadable(devicePath, unreadable); }
 
 void Device::postNotification(const std::string& name) {
   objc::AutoreleasePool pool;

@@ -17,6 +17,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +35,11 @@ struct BootOptions {
   std::vector<std::pair<std::string, plist::Dictionary>> files;  // other property lists, by device path
   // Other files of the host's, copied to device paths before start (an image, say).
   std::vector<std::pair<std::string, std::filesystem::path>> copies;
+  // Files written byte for byte at device paths before start (a settings file from a
+  // phone), after `settings` and `files`.
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> rawFiles;
+  // Device paths the device's processes may not read (see core::setUnreadable).
+  std::set<std::string> unreadableFiles;
   bool loadTweak = true;                      // put the built Tessaro into DynamicLibraries
   std::filesystem::path tweakLibrary;         // empty: the one this build made
   bool realtime = false;
@@ -96,6 +102,11 @@ class Device {
   // Any property list of the device by its path (the styling file, say), written whole.
   bool writePropertyList(const std::string& devicePath, const plist::Dictionary& contents);
   std::optional<plist::Dictionary> readPropertyList(const std::string& devicePath) const;
+  // Another process puts exactly these bytes in place, atomically; or removes the file.
+  bool replaceFile(const std::string& devicePath, std::span<const std::uint8_t> bytes);
+  bool removeFile(const std::string& devicePath);
+  // The device's own processes may not read the file (see core::setUnreadable).
+  void setUnreadable(const std::string& devicePath, bool unreadable);
   void postNotification(const std::string& name);
 
   bool displayOn() const;

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <set>
 #include <thread>
@@ -62,6 +63,51 @@ TEST_F(Simulator, CommandsPrintsTheScenarioLanguage) {
   EXPECT_NE(run({"--commands", "--markdown"}).out.find("<!-- commands: expectations -->"), std::string::npos);
   EXPECT_EQ(run({"--markdown"}).status, 2);
   EXPECT_EQ(run({"--commands", "--json", "--markdown"}).status, 2);
+}
+
+// A settings file from a phone (XML here; binary ones are tested in-process) in place of the
+// settings a run is given: the same as a first `settings-file` line, or a replay's base.
+TEST_F(Simulator, SettingsGivesScenariosReplaysAndSweepsAFileFromAPhone) {
+  const auto phone = write("phone.plist",
+                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                           "<key>isEnabled</key><true/><key>isUpdateIntervalEnabled</key><true/>"
+                           "<key>updateIntervalSlider</key><integer>2</integer></dict></plist>\n");
+  const auto scenario = write("lock.scenario", "press lock\nexpect sampling interval 0.1\n");
+  const Result ran = run({scenario.string(), "--settings", phone.string()});
+  EXPECT_EQ(ran.status, 0) << ran.err << ran.out;
+  EXPECT_NE(ran.out.find("settings file: " + phone.string() + " as given ("), std::string::npos) << ran.out;
+
+  const auto csv = write("still.csv", kStillCsv);
+  const Result replayed = run({"replay", csv.string(), "--settings", phone.string(), "--json"});
+  ASSERT_EQ(replayed.status, 0) << replayed.err;
+  const auto header = jsonLines(replayed).front();
+  EXPECT_EQ(header["motion"]["samplingInterval"], 0.1) << header;
+  const Result onTop = run({"replay", csv.string(), "--settings", phone.string(), "--set", "updateIntervalSlider=0"});
+  ASSERT_EQ(onTop.status, 0) << onTop.err;
+  EXPECT_NE(onTop.out.find(" with --set: "), std::string::npos) << onTop.out;
+  EXPECT_NE(onTop.out.find("sampling every 0.025 s"), std::string::npos) << onTop.out;
+
+  const Result plan = run({"sweep", csv.string(), "--grid", "wakeMode=0,1", "--settings", phone.string(), "--plan"});
+  ASSERT_EQ(plan.status, 0) << plan.err;
+  for (const auto& cell : jsonLines(plan)) {
+    const auto argv = cell["argv"].get<std::vector<std::string>>();
+    const auto at = std::find(argv.begin(), argv.end(), "--settings");
+    ASSERT_NE(at, argv.end()) << cell;
+    EXPECT_EQ(*(at + 1), phone.string());
+  }
+  const Result swept = run({"sweep", csv.string(), "--grid", "wakeMode=0,1", "--settings", phone.string(), "--json", "--jobs", "1"});
+  EXPECT_EQ(swept.status, 0) << swept.err << swept.out;
+
+  const auto broken = write("broken.plist", "not a property list");
+  EXPECT_EQ(run({"replay", csv.string(), "--settings", broken.string()}).status, 0) << "given as it is";
+  const Result refused = run({"replay", csv.string(), "--settings", broken.string(), "--set", "wakeMode=1"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("holds no property-list dictionary"), std::string::npos) << refused.err;
+  const Result missing = run({scenario.string(), "--settings", (directory_ / "missing.plist").string()});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.err.rfind("--settings: " + (directory_ / "missing.plist").string() + ": cannot read the settings file", 0), 0u)
+      << missing.err;
+  EXPECT_EQ(missing.out, "");
 }
 
 TEST_F(Simulator, AnUnknownSettingsKeyWarnsWithTheClosestKnownOneAndStrictRefusesIt) {

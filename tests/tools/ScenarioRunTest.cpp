@@ -3,8 +3,7 @@
 
 #include "platform/coremotion/CoreMotion.h"
 #include "platform/foundation/Foundation.h"
-#include "tools/tessaro-sim/Runner.h"
-#include "tools/tessaro-sim/Scenario.h"
+#include "tests/tools/ScenarioRun.h"
 #include "tools/tessaro-sim/commands/Session.h"
 
 #include <gtest/gtest.h>
@@ -15,23 +14,8 @@
 namespace {
 
 using namespace sim;
-
-struct Ran {
-  int status = -1;
-  std::string timeline;
-  std::string errors;
-};
-
-Ran runText(const std::string& text) {
-  const Scenario scenario = parseScenario(text, "run.scenario", ".");
-  std::ostringstream out, errors;
-  Timeline timeline(out, Format::Text);
-  Ran ran;
-  ran.status = runScenario(scenario, timeline, errors, false);
-  ran.timeline = out.str();
-  ran.errors = errors.str();
-  return ran;
-}
+using simtest::Ran;
+using simtest::runText;
 
 TEST(ScenarioRun, AStepRunsOneTurnSoALaterTurnIsSeenNotToHaveHappenedYet) {
   // Sampling every half second: each turn is one sampling instant. The line before a

@@ -147,8 +147,29 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostrea
   result.seconds = summary.seconds();
 
   device::BootOptions boot;
-  boot.settings = plist::Dictionary{{"isEnabled", true}};
-  for (const auto& [key, value] : options.settings) boot.settings->insert_or_assign(key, value);
+  // What the settings file holds, as the tweak will read it, and how the header tells it.
+  plist::Dictionary settings{{"isEnabled", true}};
+  std::string fileText;
+  if (options.settingsFile) {
+    const GivenFile& given = *options.settingsFile;
+    const auto contents = dictionaryOf(given.bytes);
+    fileText = given.path.string() + " as given (" + std::to_string(given.bytes.size()) + " bytes)";
+    if (!contents && !options.settings.empty()) {
+      throw ScenarioError(given.path.string() + ": holds no property-list dictionary, so --set cannot change a key in it");
+    }
+    if (!contents) fileText += ": no property-list dictionary, which reads as no file";
+    settings = contents.value_or(plist::Dictionary{});
+    // Unchanged, the bytes go in as they are; a --set rewrites the file as an editor would.
+    if (options.settings.empty()) {
+      boot.rawFiles.emplace_back(device::kSettingsPath, std::vector<std::uint8_t>(given.bytes.begin(), given.bytes.end()));
+    } else {
+      fileText += " with --set";
+    }
+  }
+  for (const auto& [key, value] : options.settings) settings.insert_or_assign(key, value);
+  if (boot.rawFiles.empty()) boot.settings = settings;
+  if (fileText.empty()) fileText = describeSettings(settings);
+  else if (!settings.empty()) fileText += ": " + describeSettings(settings);
   boot.realtime = options.realtime;
   boot.root = options.root;
 
@@ -158,7 +179,7 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostrea
   if (!options.traceCsv.empty()) csv = std::make_unique<TraceCsv>(options.traceCsv);
 
   Timeline timeline(out, options.format);
-  const SettingsExplained explained = explainSettings(*boot.settings);
+  const SettingsExplained explained = explainSettings(settings);
   if (!options.quiet) {
     nlohmann::ordered_json fields;
     fields["recording"] = {{"file", options.recording.string()}, {"readings", result.readings},
@@ -170,7 +191,7 @@ ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostrea
       for (const std::string& line : explained.lines) text += (text.empty() ? "" : "; ") + line;
       timeline.emit(0, "settings", text, fields);
     } else {
-      timeline.emit(0, "settings", "settings file: " + describeSettings(*boot.settings) + "; the rest at their defaults");
+      timeline.emit(0, "settings", "settings file: " + fileText + "; the rest at their defaults");
       for (const std::string& line : explained.lines) timeline.emit(0, "settings", line);
     }
   }

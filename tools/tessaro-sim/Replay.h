@@ -2,6 +2,7 @@
 // `tessaro-sim replay`: a recording played to the tweak over the dark lock screen.
 
 #include "platform/plist/PropertyList.h"
+#include "tools/tessaro-sim/InputFile.h"
 #include "tools/tessaro-sim/RunObserver.h"
 #include "tools/tessaro-sim/Timeline.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
@@ -16,7 +17,10 @@ namespace sim {
 
 struct ReplayOptions {
   std::filesystem::path recording;
-  plist::Dictionary settings;  // on top of isEnabled YES
+  plist::Dictionary settings;  // on top of isEnabled YES, or of `settingsFile`
+  // A settings file given whole (--settings FILE): the device boots with it in place of
+  // isEnabled YES, bytes unchanged unless `settings` changes keys in it.
+  std::optional<GivenFile> settingsFile;
   Format format = Format::Text;
   bool realtime = false;
   bool quiet = false;  // no settings header and no progress: the events and the summary

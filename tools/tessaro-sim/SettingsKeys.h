@@ -61,6 +61,10 @@ std::string describeSettings(const plist::Dictionary& settings);
 // {"isEnabled": "YES", "wakeMode": "0"}: each value as describeValue writes it.
 nlohmann::ordered_json describedSettings(const plist::Dictionary& settings);
 
+// The dictionary a file's bytes hold, as the device reads a property list (XML or binary);
+// none when they hold no property-list dictionary, which the tweak reads as no file.
+std::optional<plist::Dictionary> dictionaryOf(std::string_view bytes);
+
 // The settings as the tweak takes them (a missing key at its default, an integer key
 // truncated, motionSenstivity in single precision) and what follows from them for motion
 // wake, in words and as JSON: the modes by name, the sampling interval, the thresholds in

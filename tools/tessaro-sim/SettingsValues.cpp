@@ -152,6 +152,12 @@ std::optional<plist::Value> parseValueWord(std::string_view word, std::string& p
   return parseValue(quoted ? word.substr(1, word.size() - 2) : word, quoted, problem);
 }
 
+std::optional<plist::Dictionary> dictionaryOf(std::string_view bytes) {
+  auto value = plist::parse(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  if (!value || !value->isDictionary()) return std::nullopt;
+  return std::move(*value->asDictionary());
+}
+
 std::string describeSettings(const plist::Dictionary& settings) {
   std::string text;
   for (const auto& [key, value] : settings) text += (text.empty() ? "" : ", ") + key + " " + describeValue(value);

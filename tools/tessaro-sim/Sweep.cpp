@@ -144,7 +144,7 @@ void injectFault(std::size_t number) {
   }
 }
 
-[[noreturn]] void runCell(std::size_t number, const Cell& cell,
+[[noreturn]] void runCell(std::size_t number, const Cell& cell, const std::optional<GivenFile>& settingsFile,
                           const std::shared_ptr<const recordings::LoadedRecording>& recording, int answer) {
   // A device of its own, whose files go with it however it ends.
   struct sigaction fallback {};
@@ -157,6 +157,7 @@ void injectFault(std::size_t number) {
     ReplayOptions replayOptions;
     replayOptions.recording = cell.recording;
     replayOptions.settings = cell.settings;
+    replayOptions.settingsFile = settingsFile;
     replayOptions.quiet = true;
     replayOptions.readings = [recording] { return recordings::streamOf(recording); };
     replayOptions.summary = recording->summary;
@@ -287,7 +288,7 @@ int runSweep(const SweepOptions& options, std::ostream& out, std::ostream& error
       if (pid < 0) throw std::runtime_error(std::string("sweep: fork: ") + std::strerror(errno));
       if (pid == 0) {
         ::close(fds[0]);
-        runCell(next + 1, cells[next], loaded.at(cells[next].recording), fds[1]);
+        runCell(next + 1, cells[next], options.settingsFile, loaded.at(cells[next].recording), fds[1]);
       }
       ::close(fds[1]);
       children.insert(pid);
@@ -347,6 +348,10 @@ void printPlan(const SweepOptions& options, const std::string& program, std::ost
     char output[32];
     std::snprintf(output, sizeof output, "cell-%04zu.jsonl", number);
     std::vector<std::string> argv = {program, "replay", cell.recording.string(), "--json"};
+    if (options.settingsFile) {
+      argv.push_back("--settings");
+      argv.push_back(options.settingsFile->path.string());
+    }
     for (const auto& [key, value] : cell.settings) {
       argv.push_back("--set");
       argv.push_back(setArgument(key, value));

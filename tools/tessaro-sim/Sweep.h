@@ -12,6 +12,7 @@
 // For tests, TESSARO_SWEEP_FAULT="N:crash" or "N:hang" makes cell N (from 1) crash or hang.
 
 #include "platform/plist/PropertyList.h"
+#include "tools/tessaro-sim/InputFile.h"
 #include "tools/tessaro-sim/RunObserver.h"
 
 #include <filesystem>
@@ -34,6 +35,7 @@ struct SweepOptions {
   std::vector<std::filesystem::path> recordings;
   std::vector<GridAxis> grid;  // in the order given; the first varies slowest
   plist::Dictionary settings;  // --set, under every cell
+  std::optional<GivenFile> settingsFile;  // --settings FILE, under every cell
   int jobs = 1;
   double cellSeconds = 600;  // wall-clock limit of a cell
   SweepOutput output = SweepOutput::Text;

@@ -4,7 +4,9 @@
 // (arguments, scenario, recording, a plot or file that cannot be made).
 
 #include "platform/core/DeviceRoot.h"
+#include "platform/device/Device.h"
 #include "tools/tessaro-sim/DefaultScenario.h"
+#include "tools/tessaro-sim/InputFile.h"
 #include "tools/tessaro-sim/Plot.h"
 #include "tools/tessaro-sim/Replay.h"
 #include "tools/tessaro-sim/RootCleanup.h"
@@ -55,13 +57,20 @@ plist::Dictionary parseSets(const std::vector<std::string>& sets, bool strict) {
   return settings;
 }
 
-int runScenarioCommand(const std::string& path, bool json, bool realtime, bool strict, sim::Detail detail) {
+int runScenarioCommand(const std::string& path, bool json, bool realtime, bool strict, sim::Detail detail,
+                       const std::optional<sim::GivenFile>& settingsFile) {
   sim::Scenario scenario;
   if (path.empty()) {
     scenario = sim::parseScenario(sim::kDefaultScenario, "<default>", std::filesystem::current_path(), strict);
   } else {
     const std::string text = sim::readScenarioFile(path);
     scenario = sim::parseScenario(text, path, std::filesystem::path(path).parent_path(), strict);
+  }
+  // As a first line of the scenario would give it.
+  if (settingsFile) {
+    scenario.steps.insert(scenario.steps.begin(),
+                          sim::Step{0, "settings-file " + settingsFile->path.string(),
+                                    sim::command::PutFile{device::kSettingsPath, *settingsFile}});
   }
   for (const std::string& warning : scenario.warnings) std::cerr << warning << "\n";
   sim::Timeline timeline(std::cout, json ? sim::Format::Json : sim::Format::Text, detail);
@@ -88,13 +97,16 @@ int main(int argc, char** argv) {
   std::vector<std::string> scenarioPaths;
   bool json = false, realtime = false, quiet = false, showDefault = false, strict = false, commands = false,
        markdown = false;
-  std::string keepRoot;
+  std::string keepRoot, settingsPath;
   app.add_option("SCENARIO", scenarioPaths, "Scenario file; the built-in default scenario when none is given");
   app.add_flag("--json", json, "One JSON object a line: {\"time\", \"event\", \"text\", ...}");
   app.add_flag("--realtime", realtime, "Let the device clock follow the wall clock");
   app.add_flag("-q,--quiet", quiet, "Shorter text: hooks that took as a count, no host calls or deliveries; a replay: no header");
   app.add_flag("--strict", strict, "Unknown settings keys and values of the wrong kind are errors, not warnings");
   app.add_option("--keep-root", keepRoot, "Keep the device's files in DIR (new or empty) instead of removing them");
+  app.add_option("--settings", settingsPath,
+                 "Boot with this settings file, bytes unchanged (one taken from a phone): a scenario as if its first line "
+                 "were `settings-file FILE`; a replay or sweep in place of isEnabled YES, --set on top");
   app.add_flag("--show-default", showDefault, "Print the built-in scenario and exit");
   app.add_flag("--commands", commands, "Print the scenario language's commands and exit (with --json: one object a line)");
   app.add_flag("--markdown", markdown, "With --commands: the tables docs/SCENARIOS.md holds");
@@ -151,12 +163,22 @@ int main(int argc, char** argv) {
     if (!scenarioPaths.empty() && (replay->parsed() || sweep->parsed())) {
       throw Refusal{"a scenario (" + scenarioPaths.front() + ") and a sub-command: give one or the other"};
     }
+    std::optional<sim::GivenFile> settingsFile;
+    if (!settingsPath.empty()) {
+      try {
+        settingsFile = sim::readGivenFile(settingsPath, "settings file");
+      } catch (const sim::ScenarioError& error) {
+        throw Refusal{std::string("--settings: ") + error.what()};
+      }
+    }
     if (sweep->parsed()) {
       if (!keepRoot.empty()) throw Refusal{"--keep-root keeps one device's files; a sweep boots one device a cell"};
       if (json && csv) throw Refusal{"--json and --csv: choose one"};
       const sim::SweepOutput output = json ? sim::SweepOutput::Json : csv ? sim::SweepOutput::Csv : sim::SweepOutput::Text;
       if (merge) {
-        if (plan || !grids.empty() || !sweepSets.empty()) throw Refusal{"--merge reads outputs: no --plan, --grid or --set"};
+        if (plan || !grids.empty() || !sweepSets.empty() || settingsFile) {
+          throw Refusal{"--merge reads outputs: no --plan, --grid, --set or --settings"};
+        }
         std::vector<std::filesystem::path> files(sweepFiles.begin(), sweepFiles.end());
         return sim::mergeCells(files, output, std::cout, std::cerr);
       }
@@ -176,6 +198,7 @@ int main(int argc, char** argv) {
         options.grid.push_back(std::move(*axis));
       }
       options.settings = parseSets(sweepSets, strict);
+      options.settingsFile = settingsFile;
       options.jobs = jobs > 0 ? jobs : std::max(1, static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN)));
       options.cellSeconds = cellSeconds;
       options.output = output;
@@ -206,10 +229,12 @@ int main(int argc, char** argv) {
       options.traceCsv = traceCsv;
       options.plot = plot;
       options.settings = parseSets(sets, strict);
+      options.settingsFile = settingsFile;
       return sim::runReplay(options, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
     }
     const std::string path = scenarioPaths.empty() ? std::string() : scenarioPaths.front();
-    return runScenarioCommand(path, json, realtime, strict, quiet ? sim::Detail::Quiet : sim::Detail::Normal);
+    return runScenarioCommand(path, json, realtime, strict, quiet ? sim::Detail::Quiet : sim::Detail::Normal,
+                              settingsFile);
   } catch (const Refusal& refusal) {
     std::cerr << refusal.message << "\n";
   } catch (const sim::ScenarioError& error) {

@@ -9,6 +9,7 @@
 #include "platform/hardware/MotionReading.h"
 #include "platform/plist/PropertyList.h"
 #include "platform/quartzcore/Values.h"
+#include "tools/tessaro-sim/InputFile.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
 
 #include <cstddef>
@@ -40,6 +41,22 @@ struct Set {
 struct Style {
   std::string key;
   std::optional<plist::Value> value;  // none: `unstyle`, the key is removed
+  bool run(Session& session) const;
+};
+// A file given whole, as taken from a phone: before boot the device boots with exactly
+// these bytes, after boot another process puts them in place atomically and posts nothing.
+struct PutFile {
+  std::string devicePath;  // the settings file or the styling file
+  GivenFile file;
+  bool run(Session& session) const;
+};
+// Another process removes the settings file, posting nothing.
+struct DeleteSettings {
+  bool run(Session& session) const;
+};
+// The device's processes may not read the settings file (the file stays).
+struct SettingsUnreadable {
+  bool on = false;
   bool run(Session& session) const;
 };
 // Unknown settings keys and values of the wrong kind are errors, not warnings.
@@ -269,7 +286,8 @@ using Command =
                  command::ExpectSampling, command::ExpectReachability, command::ExpectCount, command::ExpectSetting,
                  command::Style, command::Seed, command::ScreenSize, command::ControlCenter, command::TapToggle,
                  command::Snapshot, command::ExpectToggle, command::ProgressImage, command::NoRootFolderView,
-                 command::Strict, command::Turn, command::ExpectSamplingInterval, command::PlotFile>;
+                 command::Strict, command::Turn, command::ExpectSamplingInterval, command::PlotFile,
+                 command::PutFile, command::DeleteSettings, command::SettingsUnreadable>;
 
 // False for `step` and for what only looks (expectations): the device is not settled
 // after them.

@@ -92,14 +92,26 @@ void Session::finish() {
 
 void Session::boot() {
   auto note = [this](const std::string& text) { timeline_.note(0, text, {{"line", step_->line}}); };
+  // A file given whole: its bytes as they were, and what the tweak will make of them.
+  auto noteGiven = [&](const char* which, const GivenFile& given) {
+    const auto contents = dictionaryOf(given.bytes);
+    note(std::string(which) + ": " + given.path.string() + " as given (" + std::to_string(given.bytes.size()) +
+         " bytes): " + (contents ? describeSettings(*contents) : "no property-list dictionary, which reads as no file"));
+  };
   if (styling_) {
     note("styling file: " + describeSettings(*styling_));
     options_.files.emplace_back(device::kStylingPath, *styling_);
   }
-  if (options_.settings) {
+  if (auto given = bootFiles_.find(device::kStylingPath); given != bootFiles_.end()) noteGiven("styling file", given->second);
+  if (auto given = bootFiles_.find(device::kSettingsPath); given != bootFiles_.end()) {
+    noteGiven("settings file", given->second);
+  } else if (options_.settings) {
     note("settings file: " + describeSettings(*options_.settings));
   } else {
     note("no settings file");
+  }
+  for (const auto& [path, given] : bootFiles_) {
+    options_.rawFiles.emplace_back(path, std::vector<std::uint8_t>(given.bytes.begin(), given.bytes.end()));
   }
   if (!options_.motionSensor) note("no device-motion sensor");
   if (options_.gestureManager == frontboard::GestureManager::Older) {
@@ -109,7 +121,10 @@ void Session::boot() {
   if (!options_.rootFolderView) note("the root folder controller has no view");
   if (options_.sleepsWhenIdle) note("sleeps past its idle-sleep window");
   if (!plots_.empty()) {
-    const SettingsExplained explained = explainSettings(options_.settings.value_or(plist::Dictionary{}));
+    auto given = bootFiles_.find(device::kSettingsPath);
+    const plist::Dictionary settings = given != bootFiles_.end() ? dictionaryOf(given->second.bytes).value_or(plist::Dictionary{})
+                                                                 : options_.settings.value_or(plist::Dictionary{});
+    const SettingsExplained explained = explainSettings(settings);
     for (const auto& plot : plots_) plot->setSettings(explained);
   }
   device_ = std::make_unique<device::Device>(options_);

@@ -15,6 +15,7 @@
 #include "tools/tessaro-sim/commands/Commands.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -60,6 +61,9 @@ class Session {
   device::BootOptions& bootOptions() { return options_; }
   // The styling file the device boots with; none: no styling file.
   std::optional<plist::Dictionary>& bootStyling() { return styling_; }
+  // Files the device boots with as they were given (`settings-file`), by device path; a
+  // `set` before boot turns the settings file's into bootOptions().settings.
+  std::map<std::string, GivenFile>& bootFiles() { return bootFiles_; }
   void boot();
   void setStrict() { strict_ = true; }
   void addPlot(const std::filesystem::path& file);
@@ -91,6 +95,7 @@ class Session {
   device::BootOptions options_;
   std::unique_ptr<device::Device> device_;
   std::optional<plist::Dictionary> styling_;
+  std::map<std::string, GivenFile> bootFiles_;
   std::optional<std::size_t> bootLine_;
   bool bootImplicit_ = false;
   const Step* step_ = nullptr;

@@ -2,6 +2,7 @@
 // with them and as other processes change them, and notifications from outside.
 
 #include "tools/tessaro-sim/Scenario.h"
+#include "tools/tessaro-sim/SettingsKeys.h"
 #include "tools/tessaro-sim/Words.h"
 #include "tools/tessaro-sim/commands/Families.h"
 #include "tools/tessaro-sim/commands/Session.h"
@@ -27,12 +28,36 @@ Command parseProgressImage(Line& line, const ParseContext& context) {
   return command::ProgressImage{file};
 }
 
+Command parsePutFile(Line& line, const ParseContext& context) {
+  const bool settings = line.word(0) == "settings-file";
+  try {
+    return command::PutFile{settings ? device::kSettingsPath : device::kStylingPath,
+                            readGivenFile(context.directory / line.word(1), settings ? "settings file" : "styling file")};
+  } catch (const ScenarioError& error) {
+    line.fail(error.what());
+  }
+}
+
+Command parseDeleteSettings(Line&, const ParseContext&) { return command::DeleteSettings{}; }
+Command parseUnreadable(Line& line, const ParseContext&) { return command::SettingsUnreadable{line.onOff(1)}; }
+
 constexpr CommandRow kRows[] = {
     {"set", When::Anywhere, 2, 2, "set KEY VALUE",
      "before boot, a key of the settings file the device boots with; after, the settings editor rewrites the whole file "
      "with the change, then posts `com.brel.tessaro.prefschanged`",
      parseSet},
     {"unset", When::Anywhere, 1, 1, "unset KEY", "as `set`, leaving the key out", parseUnset},
+    {"settings-file", When::Anywhere, 1, 1, "settings-file FILE",
+     "before boot, the device boots with exactly this file, bytes unchanged, XML or binary (a `set` after it applies "
+     "on top, as the settings editor would, and rewrites it); after, another process puts FILE in place atomically and "
+     "posts nothing. As `--settings FILE`",
+     parsePutFile},
+    {"delete-settings", When::AfterBoot, 0, 0, "delete-settings",
+     "another process removes the settings file, posting nothing", parseDeleteSettings},
+    {"settings-unreadable", When::Anywhere, 1, 1, "settings-unreadable on|off",
+     "reading the settings file fails in the device's processes, as a file they may not read (the file stays, and the "
+     "simulator's own `expect setting` still reads it)",
+     parseUnreadable},
     {"edit-settings", When::Anywhere, 2, 2, "edit-settings KEY VALUE",
      "another process rewrites the settings file with the change and posts nothing: the tweak goes on with what it read "
      "last (before boot, as `set`)",
@@ -45,6 +70,8 @@ constexpr CommandRow kRows[] = {
      "styling file",
      parseStyle},
     {"unstyle", When::Anywhere, 1, 1, "unstyle KEY", "as `style`, leaving the key out", parseUnstyle},
+    {"styling-file", When::Anywhere, 1, 1, "styling-file FILE", "as `settings-file`, for the styling file",
+     parsePutFile},
     {"strict", When::Anywhere, 0, 0, "strict", "settings warnings are errors, as with `--strict`", parseStrict},
     {"post", When::AfterBoot, 1, 1, "post NAME", "posts a Darwin notification, as another process would", parsePost},
     {"progress-image", When::BeforeBoot, 0, 1, "progress-image [FILE.png]",
@@ -54,6 +81,21 @@ constexpr CommandRow kRows[] = {
      parseProgressImage},
 };
 
+// The file at `devicePath` the device is to boot with, as a dictionary to change: the one
+// the lines made, or the one given whole, now read as its editor would read it.
+plist::Dictionary& bootDictionary(Session& session, const std::string& devicePath, std::optional<plist::Dictionary>& made) {
+  auto given = session.bootFiles().find(devicePath);
+  if (given != session.bootFiles().end()) {
+    auto contents = dictionaryOf(given->second.bytes);
+    if (!contents) {
+      session.fail(given->second.path.string() + " holds no property-list dictionary: no key can be changed in it");
+    }
+    made = std::move(*contents);
+    session.bootFiles().erase(given);
+  }
+  return made ? *made : made.emplace();
+}
+
 }  // namespace
 
 std::span<const CommandRow> settingsCommands() { return kRows; }
@@ -62,8 +104,7 @@ namespace command {
 
 bool Set::run(Session& session) const {
   if (!session.booted()) {
-    auto& file = session.bootOptions().settings;
-    plist::Dictionary& settings = file ? *file : file.emplace();
+    plist::Dictionary& settings = bootDictionary(session, device::kSettingsPath, session.bootOptions().settings);
     if (value) settings.insert_or_assign(key, *value);
     else settings.erase(key);
     return true;
@@ -81,8 +122,7 @@ bool Set::run(Session& session) const {
 
 bool Style::run(Session& session) const {
   if (!session.booted()) {
-    auto& file = session.bootStyling();
-    plist::Dictionary& styling = file ? *file : file.emplace();
+    plist::Dictionary& styling = bootDictionary(session, device::kStylingPath, session.bootStyling());
     if (value) styling.insert_or_assign(key, *value);
     else styling.erase(key);
     return true;
@@ -95,6 +135,35 @@ bool Style::run(Session& session) const {
   else styling.erase(key);
   device.writePropertyList(device::kStylingPath, styling);
   return true;
+}
+
+bool PutFile::run(Session& session) const {
+  if (!session.booted()) {
+    if (devicePath == device::kSettingsPath) session.bootOptions().settings.reset();
+    else session.bootStyling().reset();
+    session.bootFiles().insert_or_assign(devicePath, file);
+    return true;
+  }
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(file.bytes.data());
+  if (!session.device().replaceFile(devicePath, std::span(bytes, file.bytes.size()))) {
+    session.fail("cannot put " + file.path.string() + " in place of " + devicePath);
+  }
+  return true;
+}
+
+bool DeleteSettings::run(Session& session) const {
+  session.device().removeFile(device::kSettingsPath);
+  return true;
+}
+
+bool SettingsUnreadable::run(Session& session) const {
+  if (!session.booted()) {
+    if (on) session.bootOptions().unreadableFiles.insert(device::kSettingsPath);
+    else session.bootOptions().unreadableFiles.erase(device::kSettingsPath);
+    return true;
+  }
+  session.device().setUnreadable(device::kSettingsPath, on);
+  return session.noteLine();
 }
 
 bool Strict::run(Session& session) const {
