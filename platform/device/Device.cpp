@@ -7,6 +7,7 @@
 #include "platform/core/RunLoop.h"
 #include "platform/coregraphics/PNG.h"
 #include "platform/coremotion/CoreMotion.h"
+#include "platform/device/HostVariants.h"
 #include "platform/device/MessageTrace.h"
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/Foundation.h"
@@ -119,6 +120,7 @@ Device::Device(const BootOptions& options) {
   uikit::setMainScreen(options.screen);
   core::setAbsentClasses(options.absentClasses);
   for (const std::string& name : options.absentClasses) core::record("boot", "host without " + name, {{"absent", name}});
+  core::setAbsentMethods(options.absentMethods);
   foundation::registerClasses();
   frontboard::registerClasses(options.gestureManager);
   springboard::registerClasses();
@@ -129,6 +131,16 @@ Device::Device(const BootOptions& options) {
   hardware::power().setSleepsWhenIdle(options.sleepsWhenIdle);
   springboard::state().homeButtonWakesDisplay = options.homeButtonWakesDisplay;
   springboard::state().rootFolderHasView = options.rootFolderView;
+  for (const core::MethodName& method : options.absentMethods) {
+    if (core::absentMethodsNotFound().contains(method)) {
+      variantProblems_.push_back(methodName(method) + ": the host has no such method to be without");
+    } else {
+      core::record("boot", "host without " + methodName(method), {{"class", method.first}, {"selector", method.second}});
+    }
+  }
+  for (std::string& problem : addHostMethods(options.ownMethods)) variantProblems_.push_back(std::move(problem));
+  // A host that cannot be had does not start: nothing loads into it.
+  if (!variantProblems_.empty()) return;
   objc::setMethodObserver(&recordMethodChange);
   objc_setGetUnknownClassHandler(&noteUnknownClass);
 
@@ -255,6 +267,23 @@ bool Device::unlock() {
   objc::AutoreleasePool pool;
   return springboard::unlock();
 }
+void Device::reportScreenOffMode(bool screenOff) {
+  objc::AutoreleasePool pool;
+  springboard::reportScreenOffMode(screenOff);
+}
+bool Device::presentLockScreenAgain() {
+  objc::AutoreleasePool pool;
+  return springboard::presentLockScreenAgain();
+}
+bool Device::storeReachabilitySetting(const std::string& setting, double value) {
+  objc::AutoreleasePool pool;
+  return springboard::storeReachabilitySetting(setting, value);
+}
+std::size_t Device::cutViewAnimations() {
+  objc::AutoreleasePool pool;
+  return uikit::cutViewAnimations();
+}
+void Device::failNextMotionDelivery() { coremotion::failNextDelivery(); }
 void Device::setLowPowerMode(bool enabled) { foundation::setLowPowerMode(enabled); }
 void Device::setCharging(bool charging) { hardware::power().setCharging(charging); }
 void Device::setCallInProgress(bool inCall) { telephony::setCallInProgress(inCall); }

@@ -5,6 +5,7 @@
 // process: constructing a second one is an error.
 
 #include "platform/controlcenter/ControlCenter.h"
+#include "platform/core/HostClasses.h"
 #include "platform/core/EventLog.h"
 #include "platform/frontboard/FrontBoard.h"
 #include "platform/plist/PropertyList.h"
@@ -31,6 +32,10 @@ inline constexpr const char* kDynamicLibraries = "/Library/MobileSubstrate/Dynam
 struct BootOptions {
   std::filesystem::path root;                 // empty: a fresh temporary directory
   std::set<std::string> absentClasses;        // host classes this device does not have
+  // Host methods this device's classes lack, and selectors its classes have methods of
+  // their own for (see HostVariants.h), as (class, selector).
+  std::set<core::MethodName> absentMethods;
+  std::set<core::MethodName> ownMethods;
   std::optional<plist::Dictionary> settings;  // the tweak's settings file, written before start
   std::vector<std::pair<std::string, plist::Dictionary>> files;  // other property lists, by device path
   // Other files of the host's, copied to device paths before start (an image, say).
@@ -92,6 +97,15 @@ class Device {
   void rebuildHomeButtonGestures();
   void setHomeButtonWakesDisplay(bool wakes);
   bool unlock();
+  // SpringBoard's own moments: screen-off mode told to the lock screen, the lock screen
+  // presented again (false when it is not up), one of reachability's settings stored again
+  // (false without them), every running view animation cut short (how many).
+  void reportScreenOffMode(bool screenOff);
+  bool presentLockScreenAgain();
+  bool storeReachabilitySetting(const std::string& setting, double value);
+  std::size_t cutViewAnimations();
+  // The next device-motion delivery hands its handler an error and no reading.
+  void failNextMotionDelivery();
   void setLowPowerMode(bool enabled);
   void setCharging(bool charging);
   void setCallInProgress(bool inCall);
@@ -113,6 +127,10 @@ class Device {
   bool lockScreenUp() const;
   bool reachabilityActive() const;
   const std::vector<substrate::LoadResult>& loadedLibraries() const { return loaded_; }
+  // What of the host's variants could not be had (an absent method no class had, an own
+  // method for a class there is not), one message each; empty when all was. A device with
+  // any does not start: no file is written and no library loads.
+  const std::vector<std::string>& variantProblems() const { return variantProblems_; }
 
   // Control Center: the user opens and closes it and taps its toggles (by module
   // identifier). Each answers false, doing nothing, when it cannot be done.
@@ -139,6 +157,7 @@ class Device {
  private:
   std::vector<substrate::LoadResult> loaded_;
   std::vector<controlcenter::BundleResult> bundles_;
+  std::vector<std::string> variantProblems_;
 };
 
 }  // namespace device

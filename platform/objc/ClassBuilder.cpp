@@ -51,6 +51,12 @@ ClassBuilder& ClassBuilder::strongIvar(const char* name) {
   return *this;
 }
 
+bool ClassBuilder::dropMethod(SEL sel) {
+  const auto before = methods_.size();
+  std::erase_if(methods_, [sel](const PendingMethod& m) { return !m.onClass && sel_isEqual(m.sel, sel); });
+  return methods_.size() != before;
+}
+
 Class ClassBuilder::build() {
   objc_get_unknown_class_handler handler = objc_setGetUnknownClassHandler(nullptr);
   objc_registerClassPair(class_);

@@ -125,8 +125,8 @@ void buildHomeButtonGestures() {
   Class managerClass = objc::getClass("SBSystemGestureManager");
   send<void(id)>(configuration, "setSystemGestureManager:"_sel,
                  managerClass ? send<id()>(managerClass, "mainDisplayManager"_sel) : nil);
-  send<void(id)>(button, "_createGestureRecognizersWithConfiguration:"_sel, configuration.get());
-  send<void(id)>(button, "setGestureRecognizerConfiguration:"_sel, configuration.get());
+  objc::sendIfImplemented<void(id)>(button, "_createGestureRecognizersWithConfiguration:"_sel, configuration.get());
+  objc::sendIfImplemented<void(id)>(button, "setGestureRecognizerConfiguration:"_sel, configuration.get());
 }
 
 }  // namespace springboard

@@ -20,6 +20,8 @@
 
 #include "platform/objc/Runtime.h"
 
+#include <string>
+
 namespace springboard {
 
 struct HostState {
@@ -69,9 +71,19 @@ void buildHomeButtonGestures();
 // The fingerprint sensor reports `event` to the lock screen's controller.
 void reportBiometricEvent(long long event);
 
+// SpringBoard tells the lock screen's controller of screen-off mode (setInScreenOffMode:
+// forAutoUnlock:fromUnlockSource: with `screenOff`, NO and 0), and does nothing else.
+void reportScreenOffMode(bool screenOff);
+// SpringBoard presents the lock screen again while it is up: a second
+// lockScreenViewControllerDidPresent in a row. False, sending nothing, when it is not up.
+bool presentLockScreenAgain();
+
 id reachabilityManager();
 // The host's reachability toggle, as the user's gesture asks for it.
 void toggleReachability();
 bool reachabilityActive();
+// SpringBoard stores one of reachability's settings again: `setting` is "yOffsetFactor" or
+// "systemWideSwipeDownHeight", sent through its setter. False without the settings object.
+bool storeReachabilitySetting(const std::string& setting, double value);
 
 }  // namespace springboard

@@ -35,6 +35,11 @@ id makeColor(const quartzcore::Color& color);
 id makeImage(CGImageRef image, double scale);
 CGImageRef cgImageOf(id image);
 
+// Takes every running view animation (UIView animateWithDuration:...) off its layer now, as
+// a view removed mid-fade would: each completion runs on a later turn with NO. Basic
+// animations added to a layer directly are left alone. How many were cut.
+std::size_t cutViewAnimations();
+
 // The windows on screen (not hidden), back to front: by window level, then by the order
 // they were made.
 std::vector<id> visibleWindows();

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <fstream>
 #include <limits>
 
@@ -225,6 +226,41 @@ TEST(ScenarioParsing, MistakesNameTheFileAndLine) {
     SCOPED_TRACE(text);
     EXPECT_EQ(errorOf(text).rfind(message, 0), 0u) << errorOf(text);
   }
+}
+
+// The commands that reach the host's variants and its own moments refuse what they cannot
+// mean, with the line and the usage.
+TEST(ScenarioParsing, HostAndMotionCommandsRefuseBadArguments) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"without-method SBFoo bar\n", "test.scenario:1: expected a method as -[CLASS SELECTOR], got \"SBFoo bar\""},
+      {"without-method -[SBFoo bar:baz]\n", "test.scenario:1: expected a method as -[CLASS SELECTOR]"},
+      {"without-method -[SBFoo]\n", "test.scenario:1: usage: without-method -[CLASS SELECTOR]"},
+      {"host-implements -[SBFoo bar: baz]\n", "test.scenario:1: usage: host-implements -[CLASS SELECTOR]"},
+      {"boot\nhost-implements -[SBFoo bar]\n", "test.scenario:2: \"host-implements\" must come before the device boots"},
+      {"screen-off-mode maybe\n", "test.scenario:1: expected on or off, got \"maybe\""},
+      {"present-lockscreen now\n", "test.scenario:1: usage: present-lockscreen"},
+      {"motion-error twice\n", "test.scenario:1: usage: motion-error"},
+      {"accelerate 0 0\n", "test.scenario:1: usage: accelerate X Y Z [for DURATION]"},
+      {"accelerate 0 0 hard\n", "test.scenario:1: bad z \"hard\": expected a number or nan"},
+      {"accelerate 0 0 \"nan\"\n", "test.scenario:1: bad z \"nan\""},
+      {"accelerate 0 0 1 over 2\n", "test.scenario:1: usage: accelerate X Y Z [for DURATION]"},
+      {"accelerate 0 0 1 for\n", "test.scenario:1: usage: accelerate X Y Z [for DURATION]"},
+      {"accelerate 0 0 1 for -2\n", "test.scenario:1: duration cannot be negative"},
+      {"pose nan 0\n", "test.scenario:1: usage: pose NAME | pose X Y Z"},
+      {"reachability-setting height 3\n", "test.scenario:1: unknown reachability setting \"height\""},
+      {"reachability-setting yOffsetFactor big\n", "test.scenario:1: bad value \"big\": expected a number"},
+      {"cut-animations all\n", "test.scenario:1: usage: cut-animations"},
+      {"settings-file a.plist b.plist\n", "test.scenario:1: usage: settings-file FILE"},
+  };
+  for (const auto& [text, message] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(errorOf(text).rfind(message, 0), 0u) << errorOf(text);
+  }
+  const auto scenario = parse("accelerate nan 0 -2 for 500ms\naccelerate 0 0 1\n");
+  const auto& accelerate = stepAs<command::Accelerate>(scenario, 1);
+  EXPECT_TRUE(std::isnan(accelerate.acceleration.x));
+  EXPECT_EQ(accelerate.seconds, 0.5);
+  EXPECT_FALSE(stepAs<command::Accelerate>(scenario, 2).seconds);
 }
 
 TEST(ScenarioParsing, ARecordingIsFoundBesideTheScenarioAndCheckedWhole) {

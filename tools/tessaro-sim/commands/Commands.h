@@ -166,6 +166,16 @@ struct Replay {
 struct NoMotionSensor {
   bool run(Session& session) const;
 };
+// A user acceleration on top of the pose, constant, until changed or for `seconds`.
+struct Accelerate {
+  hardware::Vector3 acceleration;
+  std::optional<double> seconds;  // none: until changed
+  bool run(Session& session) const;
+};
+// The next device-motion delivery hands the handler an error and no reading.
+struct MotionError {
+  bool run(Session& session) const;
+};
 
 // --- Control Center and drawing ---------------------------------------------------------------
 
@@ -204,6 +214,14 @@ struct Without {
   std::string className;
   bool run(Session& session) const;
 };
+// A host method, by class and selector: one the host class lacks (`without-method`), or one
+// it has of its own under a selector a library means to add (`host-implements`).
+struct HostMethod {
+  std::string className;
+  std::string selector;
+  bool own = false;
+  bool run(Session& session) const;
+};
 // The host's gesture manager answers only addGestureRecognizer:toDisplay:.
 struct OlderGestureManager {
   bool run(Session& session) const;
@@ -215,6 +233,25 @@ struct HomeButtonWakes {
 };
 // A host whose root folder controller has no view.
 struct NoRootFolderView {
+  bool run(Session& session) const;
+};
+// SpringBoard tells the lock screen of screen-off mode, and nothing else.
+struct ScreenOffMode {
+  bool on = false;
+  bool run(Session& session) const;
+};
+// SpringBoard presents the lock screen again: a second lockScreenViewControllerDidPresent.
+struct PresentLockScreen {
+  bool run(Session& session) const;
+};
+// SpringBoard stores one of reachability's settings again, through its setter.
+struct ReachabilitySetting {
+  std::string setting;  // "yOffsetFactor" or "systemWideSwipeDownHeight"
+  double value = 0;
+  bool run(Session& session) const;
+};
+// Every running view animation is taken off now; its completion runs with NO.
+struct CutAnimations {
   bool run(Session& session) const;
 };
 struct Switch {
@@ -287,7 +324,9 @@ using Command =
                  command::Style, command::Seed, command::ScreenSize, command::ControlCenter, command::TapToggle,
                  command::Snapshot, command::ExpectToggle, command::ProgressImage, command::NoRootFolderView,
                  command::Strict, command::Turn, command::ExpectSamplingInterval, command::PlotFile,
-                 command::PutFile, command::DeleteSettings, command::SettingsUnreadable>;
+                 command::PutFile, command::DeleteSettings, command::SettingsUnreadable, command::HostMethod,
+                 command::Accelerate, command::MotionError, command::ScreenOffMode, command::PresentLockScreen,
+                 command::ReachabilitySetting, command::CutAnimations>;
 
 // False for `step` and for what only looks (expectations): the device is not settled
 // after them.

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <map>
 
 namespace sim {
@@ -124,6 +125,17 @@ double Line::number(std::size_t i, const char* what) const {
   return *value;
 }
 
+double Line::component(std::size_t i, const char* what) const {
+  if (!tokens_[i].quoted && lowercase(word(i)) == "nan") return std::numeric_limits<double>::quiet_NaN();
+  auto value = parseNumber(word(i));
+  if (!value || tokens_[i].quoted) fail("bad " + std::string(what) + " " + quote(word(i)) + ": expected a number or nan");
+  return *value;
+}
+
+hardware::Vector3 Line::vector(std::size_t from) const {
+  return {component(from, "x"), component(from + 1, "y"), component(from + 2, "z")};
+}
+
 double Line::duration(std::size_t from, const char* what, bool bounded) const {
   if (from >= size() || size() - from > 2) fail(usage());
   if (size() - from == 2) return seconds(word(from), word(from + 1), from, what, bounded);
@@ -154,7 +166,7 @@ hardware::Vector3 Line::gravity(std::size_t from, std::size_t end) const {
     fail("unknown pose " + quote(word(from)) + " (face-up, face-down, raised, upright, landscape, or x y z)");
   }
   if (end - from != 3) fail(usage());
-  hardware::Vector3 v{number(from, "x"), number(from + 1, "y"), number(from + 2, "z")};
+  const hardware::Vector3 v = vector(from);
   if (v.x == 0 && v.y == 0 && v.z == 0) fail("gravity cannot be zero");
   return v;
 }

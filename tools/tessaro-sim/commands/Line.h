@@ -50,6 +50,11 @@ class Line {
   std::string usage() const { return "usage: " + usage_; }
 
   double number(std::size_t i, const char* what) const;
+  // A component of a vector: a number, or "nan" (any case), which the device reads as not
+  // a number.
+  double component(std::size_t i, const char* what) const;
+  // Three components from word `from`.
+  hardware::Vector3 vector(std::size_t from) const;
 
   // "2.5", "2.5s", "500ms", "3m", "1h", or a number and a unit as two words, to the end
   // of the line. `bounded`: at most kMaxLineSeconds.

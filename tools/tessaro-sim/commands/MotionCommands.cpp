@@ -7,6 +7,7 @@
 #include "tools/tessaro-sim/recordings/Recording.h"
 
 #include <cstdio>
+#include <limits>
 
 namespace sim {
 
@@ -46,10 +47,20 @@ Command parseReplay(Line& line, const ParseContext& context) {
 
 Command parseNoMotionSensor(Line&, const ParseContext&) { return command::NoMotionSensor{}; }
 
+Command parseAccelerate(Line& line, const ParseContext&) {
+  command::Accelerate accelerate{line.vector(1), std::nullopt};
+  if (line.size() == 4) return accelerate;
+  if (line.word(4) != "for" || line.size() == 5) line.fail(line.usage());
+  accelerate.seconds = line.duration(5, "duration");
+  return accelerate;
+}
+
+Command parseMotionError(Line&, const ParseContext&) { return command::MotionError{}; }
+
 constexpr CommandRow kRows[] = {
     {"pose", When::AfterBoot, 1, 3, "pose NAME | pose X Y Z",
      "the device rests with this gravity from now; names: `face-up` (also `flat`), `face-down`, `raised`, `upright`, "
-     "`landscape`",
+     "`landscape`; a component may be `nan`, which the sensor reads as not a number",
      parsePose},
     {"move", When::AfterBoot, 3, 6, "move NAME|X Y Z over DURATION",
      "gravity turns from the current pose to this one over the duration, then holds", parseMove},
@@ -57,6 +68,13 @@ constexpr CommandRow kRows[] = {
      parseLift},
     {"shake", When::AfterBoot, 3, 4, "shake G for DURATION",
      "a shake of G g on top of the pose, alternating every 0.1 s", parseShake},
+    {"accelerate", When::AfterBoot, 3, 6, "accelerate X Y Z [for DURATION]",
+     "a user acceleration of X, Y, Z g on top of the pose, until another `accelerate` (`accelerate 0 0 0` ends it) or "
+     "`shake`, or for the duration; a component may be `nan`",
+     parseAccelerate},
+    {"motion-error", When::AfterBoot, 0, 0, "motion-error",
+     "the next device-motion delivery hands the handler an error and no reading (the latest reading stays)",
+     parseMotionError},
     {"replay", When::AfterBoot, 1, 1, "replay FILE",
      "replays a recording (below) from now, its first reading now; the path is relative to the scenario's directory "
      "(the working directory for the built-in scenario)",
@@ -92,6 +110,18 @@ bool Replay::run(Session& session) const {
   std::snprintf(text, sizeof text, ": %lld %s over %.1f s", summary.readings, summary.readings == 1 ? "reading" : "readings",
                 summary.seconds());
   session.note(session.step().text + text, {{"readings", summary.readings}});
+  return true;
+}
+
+bool Accelerate::run(Session& session) const {
+  const double until = seconds ? session.now() + *seconds : std::numeric_limits<double>::infinity();
+  hardware::motionWorld().accelerate([a = acceleration](double) { return a; }, until);
+  return session.noteLine();
+}
+
+bool MotionError::run(Session& session) const {
+  session.noteLine();
+  session.device().failNextMotionDelivery();
   return true;
 }
 

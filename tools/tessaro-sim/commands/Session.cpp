@@ -128,6 +128,11 @@ void Session::boot() {
     for (const auto& plot : plots_) plot->setSettings(explained);
   }
   device_ = std::make_unique<device::Device>(options_);
+  for (const std::string& problem : device_->variantProblems()) {
+    const auto found = variantLines_.find(problem.substr(0, problem.find("]:") + 1));
+    const std::size_t line = found == variantLines_.end() ? step_->line : found->second;
+    throw ScenarioError(name_ + ":" + std::to_string(line) + ": " + problem);
+  }
 }
 
 double Session::now() const { return device_ ? device_->now() : 0.0; }

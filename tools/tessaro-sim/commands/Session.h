@@ -66,6 +66,9 @@ class Session {
   std::map<std::string, GivenFile>& bootFiles() { return bootFiles_; }
   void boot();
   void setStrict() { strict_ = true; }
+  // A variant of the host asked for by the present line ("-[SBFoo bar]"): a boot that
+  // cannot give it names this line.
+  void rememberVariant(const std::string& name) { variantLines_[name] = step_->line; }
   void addPlot(const std::filesystem::path& file);
 
   const Step& step() const { return *step_; }
@@ -96,6 +99,7 @@ class Session {
   std::unique_ptr<device::Device> device_;
   std::optional<plist::Dictionary> styling_;
   std::map<std::string, GivenFile> bootFiles_;
+  std::map<std::string, std::size_t> variantLines_;
   std::optional<std::size_t> bootLine_;
   bool bootImplicit_ = false;
   const Step* step_ = nullptr;
