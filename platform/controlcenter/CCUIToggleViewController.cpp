@@ -23,7 +23,11 @@ struct ControllerState {
 
 ControllerState& controllerOf(id self) { return objc::stateOf<ControllerState>(self); }
 
-id module(id self, SEL) { return controllerOf(self).module; }
+id module(id self, SEL sel) {
+  id module = controllerOf(self).module;
+  core::recordQuery(self, sel, "", module ? objc::nameOf(objc::classOf(module)) : "nil");
+  return module;
+}
 void setModule(id self, SEL, id module) { controllerOf(self).module = module; }
 id buttonView(id self, SEL) { return controllerOf(self).buttonView; }
 

@@ -8,7 +8,7 @@
 
 namespace core {
 
-inline constexpr std::array<std::string_view, 34> kEventKinds = {
+inline constexpr std::array<std::string_view, 35> kEventKinds = {
     "animation",           "boot",          "button",
     "call",                "class",         "controlCenter",
     "display",             "file.read",     "file.remove",     "file.write",
@@ -16,7 +16,7 @@ inline constexpr std::array<std::string_view, 34> kEventKinds = {
     "host",                "idleSleep",     "image",
     "library",             "lowPowerMode",  "module",
     "motion",              "notification.delivered", "notification.observer",
-    "notification.posted", "power",         "reachability",
+    "notification.posted", "power",         "query",           "reachability",
     "screen",              "sleep",         "snapshot",
     "timer",               "timer.scheduled", "toggle",
     "tweak",               "unlock",        "vibration"};

@@ -1,6 +1,7 @@
 #include "platform/coremotion/CoreMotion.h"
 
 #include "platform/core/EventLog.h"
+#include "platform/core/HostCall.h"
 #include "platform/core/HostClasses.h"
 #include "platform/core/RunLoop.h"
 #include "platform/foundation/Foundation.h"
@@ -81,8 +82,16 @@ void deliver(id manager) {
   objc::callBlock<void(id, id)>(handler, motion.get(), nil);
 }
 
-BOOL isDeviceMotionAvailable(id, SEL) { return hardware::motionWorld().sensorPresent() ? YES : NO; }
-BOOL isDeviceMotionActive(id self, SEL) { return managerOf(self).active ? YES : NO; }
+BOOL isDeviceMotionAvailable(id self, SEL sel) {
+  const bool present = hardware::motionWorld().sensorPresent();
+  core::recordQuery(self, sel, "", core::yesNo(present), {{"value", present}});
+  return present ? YES : NO;
+}
+BOOL isDeviceMotionActive(id self, SEL sel) {
+  const bool active = managerOf(self).active;
+  core::recordQuery(self, sel, "", core::yesNo(active), {{"value", active}});
+  return active ? YES : NO;
+}
 void setDeviceMotionUpdateInterval(id self, SEL, double interval) {
   ManagerState& state = managerOf(self);
   if (state.active) activeIntervals.erase(activeIntervals.find(state.interval));

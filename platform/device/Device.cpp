@@ -283,6 +283,7 @@ std::size_t Device::cutViewAnimations() {
   objc::AutoreleasePool pool;
   return uikit::cutViewAnimations();
 }
+springboard::HomeGestures Device::homeGestures() const { return springboard::homeGestures(); }
 void Device::failNextMotionDelivery() { coremotion::failNextDelivery(); }
 void Device::setLowPowerMode(bool enabled) { foundation::setLowPowerMode(enabled); }
 void Device::setCharging(bool charging) { hardware::power().setCharging(charging); }

@@ -9,6 +9,7 @@
 #include "platform/core/EventLog.h"
 #include "platform/frontboard/FrontBoard.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/springboard/SpringBoard.h"
 #include "platform/substrate/Loader.h"
 #include "platform/uikit/UIKit.h"
 
@@ -104,6 +105,8 @@ class Device {
   bool presentLockScreenAgain();
   bool storeReachabilitySetting(const std::string& setting, double value);
   std::size_t cutViewAnimations();
+  // The home button's recognizers, by getter of its configuration and as attached.
+  springboard::HomeGestures homeGestures() const;
   // The next device-motion delivery hands its handler an error and no reading.
   void failNextMotionDelivery();
   void setLowPowerMode(bool enabled);

@@ -21,6 +21,8 @@
 #include "platform/objc/Runtime.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace springboard {
 
@@ -67,6 +69,16 @@ id homeHardwareButton();
 // _createGestureRecognizersWithConfiguration: and then setGestureRecognizerConfiguration:.
 // At start, and again whenever asked (a setting read only at that moment takes effect).
 void buildHomeButtonGestures();
+
+// The home button's recognizers, as a debugger would list them: what each getter of its
+// configuration that names a recognizer ("...GestureRecognizer", taking nothing, giving an
+// object; the host's and any a library added) answers, in name order, and the recognizers
+// attached to the display, in the order they were attached.
+struct HomeGestures {
+  std::vector<std::pair<std::string, id>> byGetter;  // nil: the getter answers none
+  std::vector<id> attached;
+};
+HomeGestures homeGestures();
 
 // The fingerprint sensor reports `event` to the lock screen's controller.
 void reportBiometricEvent(long long event);

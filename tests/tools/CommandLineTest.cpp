@@ -110,6 +110,19 @@ TEST_F(Simulator, SettingsGivesScenariosReplaysAndSweepsAFileFromAPhone) {
   EXPECT_EQ(missing.out, "");
 }
 
+TEST_F(Simulator, VerboseShowsTheTweaksQuestionsForAScenarioOnly) {
+  const auto scenario = write("lock.scenario", "set isEnabled YES\npress lock\n");
+  const Result plain = run({scenario.string()});
+  const Result verbose = run({scenario.string(), "--verbose"});
+  ASSERT_EQ(verbose.status, 0) << verbose.err;
+  EXPECT_EQ(plain.out.find("  query  "), std::string::npos);
+  EXPECT_NE(verbose.out.find("query                  -[NSProcessInfo isLowPowerModeEnabled] -> NO"), std::string::npos)
+      << verbose.out;
+  const Result replay = run({"replay", write("still.csv", kStillCsv).string(), "--verbose"});
+  EXPECT_EQ(replay.status, 2);
+  EXPECT_NE(replay.err.find("--verbose"), std::string::npos) << replay.err;
+}
+
 TEST_F(Simulator, AnUnknownSettingsKeyWarnsWithTheClosestKnownOneAndStrictRefusesIt) {
   const auto csv = write("still.csv", kStillCsv);
   const Result warned = run({"replay", csv.string(), "--set", "motionSensitivity=3"});

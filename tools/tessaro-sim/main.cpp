@@ -58,7 +58,7 @@ plist::Dictionary parseSets(const std::vector<std::string>& sets, bool strict) {
 }
 
 int runScenarioCommand(const std::string& path, bool json, bool realtime, bool strict, sim::Detail detail,
-                       const std::optional<sim::GivenFile>& settingsFile) {
+                       const std::optional<sim::GivenFile>& settingsFile, bool verbose) {
   sim::Scenario scenario;
   if (path.empty()) {
     scenario = sim::parseScenario(sim::kDefaultScenario, "<default>", std::filesystem::current_path(), strict);
@@ -72,6 +72,7 @@ int runScenarioCommand(const std::string& path, bool json, bool realtime, bool s
                           sim::Step{0, "settings-file " + settingsFile->path.string(),
                                     sim::command::PutFile{device::kSettingsPath, *settingsFile}});
   }
+  if (verbose) scenario.steps.insert(scenario.steps.begin(), sim::Step{0, "verbose", sim::command::Verbose{true}});
   for (const std::string& warning : scenario.warnings) std::cerr << warning << "\n";
   sim::Timeline timeline(std::cout, json ? sim::Format::Json : sim::Format::Text, detail);
   return sim::runScenario(scenario, timeline, std::cerr, realtime);
@@ -96,12 +97,15 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> scenarioPaths;
   bool json = false, realtime = false, quiet = false, showDefault = false, strict = false, commands = false,
-       markdown = false;
+       markdown = false, verbose = false;
   std::string keepRoot, settingsPath;
   app.add_option("SCENARIO", scenarioPaths, "Scenario file; the built-in default scenario when none is given");
   app.add_flag("--json", json, "One JSON object a line: {\"time\", \"event\", \"text\", ...}");
   app.add_flag("--realtime", realtime, "Let the device clock follow the wall clock");
   app.add_flag("-q,--quiet", quiet, "Shorter text: hooks that took as a count, no host calls or deliveries; a replay: no header");
+  app.add_flag("--verbose", verbose,
+               "A scenario: also what the tweak asks the host (query) and each delegate question of the home "
+               "button's recognizers (gesture), as a first `verbose` line");
   app.add_flag("--strict", strict, "Unknown settings keys and values of the wrong kind are errors, not warnings");
   app.add_option("--keep-root", keepRoot, "Keep the device's files in DIR (new or empty) instead of removing them");
   app.add_option("--settings", settingsPath,
@@ -171,6 +175,9 @@ int main(int argc, char** argv) {
         throw Refusal{std::string("--settings: ") + error.what()};
       }
     }
+    if (verbose && (replay->parsed() || sweep->parsed())) {
+      throw Refusal{"--verbose shows a scenario's queries and delegate questions: a replay shows its own lines (--trace)"};
+    }
     if (sweep->parsed()) {
       if (!keepRoot.empty()) throw Refusal{"--keep-root keeps one device's files; a sweep boots one device a cell"};
       if (json && csv) throw Refusal{"--json and --csv: choose one"};
@@ -234,7 +241,7 @@ int main(int argc, char** argv) {
     }
     const std::string path = scenarioPaths.empty() ? std::string() : scenarioPaths.front();
     return runScenarioCommand(path, json, realtime, strict, quiet ? sim::Detail::Quiet : sim::Detail::Normal,
-                              settingsFile);
+                              settingsFile, verbose);
   } catch (const Refusal& refusal) {
     std::cerr << refusal.message << "\n";
   } catch (const sim::ScenarioError& error) {

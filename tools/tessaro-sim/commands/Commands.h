@@ -260,7 +260,20 @@ struct Switch {
   bool run(Session& session) const;
 };
 
-// --- Expectations ---------------------------------------------------------------------------
+// --- Expectations, and what the device can show ----------------------------------------------
+
+// From this line on the device records what the tweak asks the host ("query") and each
+// delegate question of the gesture recognizers ("gesture"); `verbose off` ends it.
+struct Verbose {
+  bool on = true;
+  bool run(Session& session) const;
+};
+// A line naming the home button's recognizers: the configuration's, by getter, and those
+// attached to the display.
+struct ShowHomeGestures {
+  static constexpr bool kLeavesWork = true;
+  bool run(Session& session) const;
+};
 
 struct ExpectDisplay {
   static constexpr bool kLeavesWork = true;
@@ -326,7 +339,7 @@ using Command =
                  command::Strict, command::Turn, command::ExpectSamplingInterval, command::PlotFile,
                  command::PutFile, command::DeleteSettings, command::SettingsUnreadable, command::HostMethod,
                  command::Accelerate, command::MotionError, command::ScreenOffMode, command::PresentLockScreen,
-                 command::ReachabilitySetting, command::CutAnimations>;
+                 command::ReachabilitySetting, command::CutAnimations, command::Verbose, command::ShowHomeGestures>;
 
 // False for `step` and for what only looks (expectations): the device is not settled
 // after them.

@@ -1,7 +1,9 @@
-// Expectations: what the device must show at that line. They look and change nothing.
+// Expectations, what the device must show at that line, and what it can be asked to show.
+// They look and change nothing (`verbose` aside, which turns on what the device records).
 
 #include "platform/core/EventKinds.h"
 #include "platform/coremotion/CoreMotion.h"
+#include "platform/uikit/gestures/GestureEnvironment.h"
 #include "tools/tessaro-sim/Scenario.h"
 #include "tools/tessaro-sim/SettingsKeys.h"
 #include "tools/tessaro-sim/ToggleVocabulary.h"
@@ -9,6 +11,7 @@
 #include "tools/tessaro-sim/commands/Families.h"
 #include "tools/tessaro-sim/commands/Session.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -96,7 +99,20 @@ Command parseToggleNumber(Line& line, const ParseContext&) {
   return expect;
 }
 
+Command parseVerbose(Line& line, const ParseContext&) { return command::Verbose{line.size() == 1 || line.onOff(1)}; }
+Command parseShowHomeGestures(Line&, const ParseContext&) { return command::ShowHomeGestures{}; }
+
 constexpr CommandRow kRows[] = {
+    {"verbose", When::Anywhere, 0, 1, "verbose [on|off]",
+     "from this line on, a `query` event for each question the tweak asks the host (Low Power Mode, `screenIsOn`, "
+     "`hasCurrentCalls`, the toggle's module, ...) with its answer, and a `gesture` event for each delegate question "
+     "`gestureRecognizer:shouldRecognizeSimultaneouslyWithGestureRecognizer:` with the two recognizers, the answer "
+     "and who gave it (as `--verbose`)",
+     parseVerbose},
+    {"show home-gestures", When::AfterBoot, 0, 0, "show home-gestures",
+     "a line naming the recognizers the home button's configuration holds, by getter, and those attached to the "
+     "display, in the order they were attached (`#1` the first)",
+     parseShowHomeGestures},
     {"expect display", When::AfterBoot, 1, 1, "expect display on|off", "the display is lit / dark", parseDisplay},
     {"expect lockscreen|lock-screen", When::AfterBoot, 1, 1, "expect lockscreen up|down",
      "the lock screen is presented (lit or dark) / dismissed", parseLockScreen},
@@ -154,6 +170,40 @@ std::string describe(const command::ExpectCount& expectation) {
 }
 
 namespace command {
+
+bool Verbose::run(Session& session) const {
+  core::eventLog().setVerbose(on);
+  if (session.booted()) session.noteLine();
+  return true;
+}
+
+bool ShowHomeGestures::run(Session& session) const {
+  const springboard::HomeGestures gestures = session.device().homeGestures();
+  // A recognizer as "#N NAME" by its place among the attached, or "NAME (not attached)".
+  auto named = [&](id recognizer) {
+    const auto at = std::find(gestures.attached.begin(), gestures.attached.end(), recognizer);
+    const std::string name = uikit::describeRecognizer(recognizer);
+    if (at == gestures.attached.end()) return name + " (not attached)";
+    return "#" + std::to_string(at - gestures.attached.begin() + 1) + " " + name;
+  };
+  std::string held;
+  nlohmann::json configuration = nlohmann::json::object();
+  for (const auto& [getter, recognizer] : gestures.byGetter) {
+    const std::string shown = recognizer ? named(recognizer) : "none";
+    held += (held.empty() ? "" : ", ") + getter + " " + shown;
+    configuration[getter] = recognizer ? nlohmann::json(shown) : nlohmann::json(nullptr);
+  }
+  std::string attached;
+  nlohmann::json list = nlohmann::json::array();
+  for (id recognizer : gestures.attached) {
+    attached += (attached.empty() ? "" : ", ") + named(recognizer);
+    list.push_back(named(recognizer));
+  }
+  session.note("home gestures: configuration " + (held.empty() ? std::string("none") : held) + "; attached " +
+                   (attached.empty() ? std::string("none") : attached),
+               {{"configuration", configuration}, {"attached", list}});
+  return true;
+}
 
 bool ExpectDisplay::run(Session& session) const {
   const bool lit = session.device().displayOn();

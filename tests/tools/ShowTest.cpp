@@ -1,0 +1,93 @@
+// What the device can show: the tweak's questions to the host and the recognizers'
+// delegate questions (verbose), the home button's recognizers, the tweak's in-memory
+// settings, and what a toggle shows in each state.
+
+#include "tests/tools/ScenarioRun.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using simtest::Ran;
+using simtest::runText;
+
+const std::string kHomeButtonMode = "set isEnabled YES\nset isAllowTapOnScreenOffEnabled YES\n";
+
+// Part 3.2: the flags are tested first, then screenIsOn, and Low Power Mode is asked only
+// when the screen is off.
+TEST(Verbose, TheTweaksQuestionsShowInTheOrderItAsksThem) {
+  const std::string lowPower = "expect count query \"-[NSProcessInfo isLowPowerModeEnabled] -> NO\"";
+  const Ran ran = runText(kHomeButtonMode + "set tapToWakeMode 0\n" +
+                          "press lock\nexpect count query == 0\n"
+                          "verbose\n"
+                          "press lock\n"  // lit: the display-on hook asks about Low Power Mode
+                          + lowPower + " == 1\n" +
+                          "press home\nwait 1\n"  // the single tap on a lit screen: performTheAction declines
+                          "expect count tweak \"-[SBHomeHardwareButton performTheAction]\" == 1\n"
+                          "expect count query \"-[SBBacklightController screenIsOn] -> YES\" == 1\n" +
+                          lowPower + " == 1\n" +
+                          "press lock\n"  // dark again
+                          "press home\nwait 1\n"
+                          "expect count query \"-[SBBacklightController screenIsOn] -> NO\" == 1\n"
+                          "expect display on\n"
+                          "verbose off\n"
+                          "open control-center\n"
+                          "expect count query \"-[CCUIToggleViewController module] -> TessaroModule\" == 0\n");
+  EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
+  // The module's own question as the tweak asks it, once verbose.
+  const auto screenOff = ran.timeline.find("query                  -[SBBacklightController screenIsOn] -> NO");
+  ASSERT_NE(screenOff, std::string::npos) << ran.timeline;
+  EXPECT_NE(ran.timeline.find("query                  -[NSProcessInfo isLowPowerModeEnabled] -> NO", screenOff),
+            std::string::npos)
+      << "Low Power Mode is asked after the screen";
+}
+
+TEST(Verbose, TheTogglesModuleIsAQuestionTooWithItsAnswer) {
+  const Ran ran = runText("set isEnabled YES\nverbose\nopen control-center\n"
+                          "expect count query \"-[CCUIToggleViewController module] -> TessaroModule\" >= 1\n"
+                          "expect count query \"-[CCUIContentModuleContext moduleIdentifier] -> \\\"com.brel.control-center.tessaromodule\\\"\" >= 1\n");
+  EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
+}
+
+// Part 3.1: (single tap, long tap) and (double-tap-up, tap and hold) are the tweak's to
+// answer YES; every other pair goes to the host.
+TEST(Verbose, EachDelegateQuestionShowsItsAnswerAndWhoGaveIt) {
+  const Ran ran = runText(kHomeButtonMode + "set tapToWakeMode 2\nverbose\npress lock\nhold home 1\n"
+                          "expect count gesture \"delegate: #3 UILongPressGestureRecognizer(longTapFired:) with #4 "
+                          "SBHBDoubleTapUpGestureRecognizer(singleTapUpFired:) -> YES (answered by a hook, not the host)\" == 1\n"
+                          "expect count gesture \"delegate: #3 UILongPressGestureRecognizer(longTapFired:) with #1 "
+                          "SBHBDoubleTapUpGestureRecognizer(doubleTapUp:) -> NO (answered by the host)\" == 1\n");
+  EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
+}
+
+// Part 3.1: a configuration holds the last three recognizers made for it; the ones it no
+// longer holds stay attached.
+TEST(ShowHomeGestures, TheConfigurationHoldsTheLastOnesMadeAndEveryOneStaysAttached) {
+  const Ran ran = runText(kHomeButtonMode + "boot\nshow home-gestures\nrebuild-home-gestures\nshow home-gestures\n");
+  ASSERT_EQ(ran.status, 0) << ran.errors;
+  EXPECT_NE(ran.timeline.find("home gestures: configuration doubleTapUpGestureRecognizer #1 "
+                              "SBHBDoubleTapUpGestureRecognizer(doubleTapUp:), longTapGestureRecognizer #3 "
+                              "UILongPressGestureRecognizer(longTapFired:), singleTapGestureRecognizer #4 "
+                              "SBHBDoubleTapUpGestureRecognizer(singleTapUpFired:), tapAndHoldTapGestureRecognizer #2 "
+                              "UILongPressGestureRecognizer(tapAndHoldFired:); attached #1"),
+            std::string::npos)
+      << ran.timeline;
+  EXPECT_NE(ran.timeline.find("singleTapGestureRecognizer #8 SBHBDoubleTapUpGestureRecognizer(singleTapUpFired:)"),
+            std::string::npos)
+      << ran.timeline;
+  EXPECT_NE(ran.timeline.find("#8 SBHBDoubleTapUpGestureRecognizer(singleTapUpFired:)\n"), std::string::npos)
+      << "all eight attached";
+}
+
+TEST(ShowHomeGestures, WithoutTheHomeButtonModeTheHostsAloneAreThere) {
+  const Ran ran = runText("set isEnabled YES\nboot\nshow home-gestures\n");
+  ASSERT_EQ(ran.status, 0) << ran.errors;
+  EXPECT_NE(ran.timeline.find("home gestures: configuration doubleTapUpGestureRecognizer #1 "
+                              "SBHBDoubleTapUpGestureRecognizer(doubleTapUp:), longTapGestureRecognizer none, "
+                              "singleTapGestureRecognizer none, tapAndHoldTapGestureRecognizer none; attached #1 "
+                              "SBHBDoubleTapUpGestureRecognizer(doubleTapUp:)\n"),
+            std::string::npos)
+      << ran.timeline;
+}
+
+}  // namespace
