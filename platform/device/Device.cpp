@@ -195,6 +195,11 @@ std::optional<controlcenter::Look> Device::toggleLook(const std::string& identif
   return controlcenter::look(identifier);
 }
 
+std::optional<controlcenter::Shown> Device::toggleShown(const std::string& identifier) const {
+  objc::AutoreleasePool pool;
+  return controlcenter::shown(identifier);
+}
+
 bool Device::snapshot(const std::filesystem::path& file, std::string& why) const {
   objc::AutoreleasePool pool;
   return writePicture(uikit::renderScreen(), file, why);

@@ -142,6 +142,7 @@ class Device {
   bool controlCenterOpen() const;
   controlcenter::Tap tapToggle(const std::string& identifier);
   std::optional<controlcenter::Look> toggleLook(const std::string& identifier) const;
+  std::optional<controlcenter::Shown> toggleShown(const std::string& identifier) const;
   const std::vector<controlcenter::BundleResult>& moduleBundles() const { return bundles_; }
 
   // PNG pictures at the screen's scale and the present device time: the whole screen, or

@@ -300,9 +300,9 @@ TEST(ScenarioParsing, ControlCenterCommandsParseWithTheirToggleAndFiles) {
   EXPECT_TRUE(stepAs<command::ExpectToggle>(scenario, 8).selected);
   const auto& colour = stepAs<command::ExpectToggle>(scenario, 9);
   EXPECT_EQ(colour.what, command::ExpectToggle::Background);
-  EXPECT_NEAR(colour.color.r, 0xD7 / 255.0, 1e-12);
-  EXPECT_EQ(colour.color.a, 0.5);
-  EXPECT_EQ(stepAs<command::ExpectToggle>(scenario, 10).color.a, 0.0);
+  EXPECT_NEAR(colour.color->r, 0xD7 / 255.0, 1e-12);
+  EXPECT_EQ(colour.color->a, 0.5);
+  EXPECT_EQ(stepAs<command::ExpectToggle>(scenario, 10).color->a, 0.0);
   EXPECT_EQ(stepAs<command::ExpectToggle>(scenario, 11).number, 32);
   EXPECT_FALSE(stepAs<command::Style>(scenario, 14).value);
 }
@@ -322,6 +322,12 @@ TEST(ScenarioParsing, ControlCenterMistakesNameTheLine) {
       {"screen 6.1\n", "test.scenario:1: unknown screen \"6.1\" (4.7 or 5.5)"},
       {"wait 1\nseed 3\n", "test.scenario:2: \"seed\" must come before the device boots"},
       {"style isEnabled maybe\n", "test.scenario:1: bad value \"maybe\""},
+      {"expect toggle tessaro highlight gone\n", "test.scenario:1: expected hidden or shown, got \"gone\""},
+      {"expect toggle tessaro radius\n", "test.scenario:1: usage: expect toggle NAME radius N|unset"},
+      {"expect toggle tessaro selected-color orange\n", "test.scenario:1: bad colour \"orange\""},
+      {"expect toggle tessaro glyph on ON\n", "test.scenario:1: expected selected or unselected, got \"on\""},
+      {"expect toggle tessaro glyph selected On\n", "test.scenario:1: unknown glyph \"On\" (ON, OFF"},
+      {"expect toggle tessaro glyph selected\n", "test.scenario:1: usage: expect toggle NAME glyph selected|unselected ON|OFF|none"},
   };
   for (const auto& [text, message] : cases) {
     SCOPED_TRACE(text);

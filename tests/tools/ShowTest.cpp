@@ -90,4 +90,57 @@ TEST(ShowHomeGestures, WithoutTheHomeButtonModeTheHostsAloneAreThere) {
       << ran.timeline;
 }
 
+// Part 5.1: with the styling switched off at view load the hook shows the highlight, clears
+// the background and sets no radius; with colours on it hides the highlight and sets 19.
+TEST(ToggleShows, TheStylingMasterSwitchDecidesHighlightAndRadius) {
+  const Ran off = runText("set isEnabled YES\nstyle isEnabled NO\nstyle isColoredTogglesEnabled YES\nopen control-center\n"
+                          "expect toggle tessaro highlight shown\nexpect toggle tessaro background clear\n"
+                          "expect toggle tessaro radius unset\n");
+  EXPECT_EQ(off.status, 0) << off.errors << off.timeline;
+}
+
+TEST(ToggleShows, ColouredTogglesHideTheHighlightAndSetTheRadius) {
+  const Ran on = runText("set isEnabled YES\nstyle isEnabled YES\nstyle isColoredTogglesEnabled YES\nopen control-center\n"
+                         "expect toggle tessaro highlight hidden\nexpect toggle tessaro background D78449\n"
+                         "expect toggle tessaro radius 19\nexpect toggle tessaro radius unset\n");
+  EXPECT_EQ(on.status, 1);
+  EXPECT_EQ(on.errors, "run.scenario:8: expected toggle tessaro radius unset, got set: 19.0\n") << "19 was set, by the tweak";
+}
+
+// Part 6.2's glyph table, as the host shows it: the selected glyph when there is one, else
+// the plain one.
+TEST(ToggleShows, WhichGlyphShowsInEachStateFollowsTheStylingFile) {
+  const Ran ran = runText(
+      "boot\nopen control-center\n"
+      "expect toggle tessaro glyph selected OFF\nexpect toggle tessaro glyph unselected OFF\n"
+      "style isOnlyOneGlyphEnabled YES\n"  // without the master switch: no change
+      "expect toggle tessaro glyph selected OFF\nexpect toggle tessaro glyph unselected OFF\n"
+      "style isEnabled YES\n"
+      "expect toggle tessaro glyph selected ON\nexpect toggle tessaro glyph unselected ON\n"
+      "unstyle isOnlyOneGlyphEnabled\n"
+      "expect toggle tessaro glyph selected ON\nexpect toggle tessaro glyph unselected OFF\n"
+      // Scaled, the glyph is a new picture drawn from the bundle's image: still "ON".
+      "style isScaleIconEnabled YES\nstyle scaleIcon 1.5\n"
+      "expect toggle tessaro glyph selected ON\nexpect toggle tessaro glyph unselected OFF\n");
+  EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
+}
+
+// Part 6.2: white only when both the master switch and coloured toggles are on.
+TEST(ToggleShows, TheSelectedColourIsTheSettingsColourUnlessBothSwitchesAreOn) {
+  const Ran ran = runText(
+      "set bgTessaroColor \"#2E9E6B\"\nstyle isColoredTogglesEnabled YES\nboot\n"
+      "expect toggle tessaro selected-color 2E9E6B\n"
+      "style isEnabled YES\nexpect toggle tessaro selected-color FFFFFF\n"
+      "edit-settings bgTessaroColor \"not a colour\"\nunstyle isEnabled\n"
+      "expect toggle tessaro selected-color D78449\n");
+  EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
+}
+
+// A picture the device cannot follow to a file is not passed off as one.
+TEST(ToggleShows, AGlyphOfNoFileIsSaidToBeSo) {
+  const Ran ran = runText("boot\nexpect toggle do-not-disturb glyph unselected OFF\n");
+  EXPECT_EQ(ran.status, 1);
+  EXPECT_EQ(ran.errors, "run.scenario:2: expected toggle do-not-disturb glyph unselected OFF, got an image of no file\n");
+}
+
 }  // namespace

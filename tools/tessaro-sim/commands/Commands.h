@@ -317,11 +317,13 @@ struct ExpectSetting {
 };
 struct ExpectToggle {
   static constexpr bool kLeavesWork = true;
-  enum What { Selected, Background, Radius, Scale } what = Selected;
+  enum What { Selected, Background, Radius, RadiusUnset, Scale, Highlight, SelectedColor, Glyph } what = Selected;
   std::string identifier;
-  bool selected = false;
-  quartzcore::Color color;
-  double number = 0;
+  bool selected = false;               // Selected; Glyph: the state whose glyph
+  bool hidden = false;                 // Highlight
+  std::optional<quartzcore::Color> color;  // Background; SelectedColor (none: no colour)
+  double number = 0;                   // Radius, Scale
+  std::string image;                   // Glyph: "ON", "OFF" or "none"
   bool run(Session& session) const;
 };
 

@@ -80,22 +80,54 @@ Command parseToggleSelected(Line& line, const ParseContext&) {
   return expect;
 }
 
-Command parseToggleBackground(Line& line, const ParseContext&) {
-  command::ExpectToggle expect = toggleExpectation(line, command::ExpectToggle::Background);
-  auto color = colorNamed(line.word(4));
+quartzcore::Color colourWord(const Line& line, std::size_t i) {
+  auto color = colorNamed(line.word(i));
   if (!color) {
-    line.fail("bad colour " + quote(line.word(4)) +
+    line.fail("bad colour " + quote(line.word(i)) +
               ": expected clear, or RRGGBB or \"#RRGGBB\" with an optional :ALPHA (0 to 1)");
   }
-  expect.color = *color;
+  return *color;
+}
+
+Command parseToggleBackground(Line& line, const ParseContext&) {
+  command::ExpectToggle expect = toggleExpectation(line, command::ExpectToggle::Background);
+  expect.color = colourWord(line, 4);
   return expect;
 }
 
 Command parseToggleNumber(Line& line, const ParseContext&) {
   const bool radius = line.word(3) == "radius";
+  if (radius && line.word(4) == "unset" && !line[4].quoted) return toggleExpectation(line, command::ExpectToggle::RadiusUnset);
   command::ExpectToggle expect =
       toggleExpectation(line, radius ? command::ExpectToggle::Radius : command::ExpectToggle::Scale);
   expect.number = line.number(4, radius ? "radius" : "scale");
+  return expect;
+}
+
+Command parseToggleHighlight(Line& line, const ParseContext&) {
+  const std::string& state = line.word(4);
+  if (state != "hidden" && state != "shown") line.fail("expected hidden or shown, got " + quote(state));
+  command::ExpectToggle expect = toggleExpectation(line, command::ExpectToggle::Highlight);
+  expect.hidden = state == "hidden";
+  return expect;
+}
+
+Command parseToggleSelectedColor(Line& line, const ParseContext&) {
+  command::ExpectToggle expect = toggleExpectation(line, command::ExpectToggle::SelectedColor);
+  if (line.word(4) != "none" || line[4].quoted) expect.color = colourWord(line, 4);
+  return expect;
+}
+
+Command parseToggleGlyph(Line& line, const ParseContext&) {
+  const std::string& state = line.word(4);
+  if (state != "selected" && state != "unselected") line.fail("expected selected or unselected, got " + quote(state));
+  const std::string& image = line.word(5);
+  if (image != "ON" && image != "OFF" && image != "none") {
+    line.fail("unknown glyph " + quote(image) + " (ON, OFF: the module's images, or none)");
+  }
+  command::ExpectToggle expect = toggleExpectation(line, command::ExpectToggle::Glyph);
+  expect.selected = state == "selected";
+  expect.image = image;
   return expect;
 }
 
@@ -137,10 +169,23 @@ constexpr CommandRow kRows[] = {
      "its view's background colour, as it shows now (mid-animation too): `clear`, or `RRGGBB` / `\"#RRGGBB\"` with an "
      "optional `:ALPHA` (0 to 1), within one step of 255 on every premultiplied component",
      parseToggleBackground},
-    {"expect toggle NAME radius", When::AfterBoot, 1, 1, "expect toggle NAME radius N",
-     "its view's corner radius in points", parseToggleNumber},
+    {"expect toggle NAME radius", When::AfterBoot, 1, 1, "expect toggle NAME radius N|unset",
+     "its view's corner radius in points; `unset`: nobody set one after the host built the view, whose own radius is "
+     "19 points",
+     parseToggleNumber},
     {"expect toggle NAME scale", When::AfterBoot, 1, 1, "expect toggle NAME scale N",
      "its view's scale, as it shows now, in both directions (within 0.001)", parseToggleNumber},
+    {"expect toggle NAME highlight", When::AfterBoot, 1, 1, "expect toggle NAME highlight hidden|shown",
+     "its button's highlight view is hidden (`setHidden:` YES) / not", parseToggleHighlight},
+    {"expect toggle NAME selected-color", When::AfterBoot, 1, 1, "expect toggle NAME selected-color COLOUR|none",
+     "the colour its module's `selectedColor` gives now, which the host tints the selected glyph with (colours as for "
+     "`background`); `none`: it gives none. Asks the module, as the host does",
+     parseToggleSelectedColor},
+    {"expect toggle NAME glyph", When::AfterBoot, 2, 2, "expect toggle NAME glyph selected|unselected ON|OFF|none",
+     "which of the module's images the host shows in that state (selected: its `selectedIconGlyph`, or its "
+     "`iconGlyph` when it gives none; unselected: its `iconGlyph`), followed through any drawing that scaled it; "
+     "`none`: no image. Asks the module, as the host does",
+     parseToggleGlyph},
 };
 
 }  // namespace
@@ -261,19 +306,35 @@ bool ExpectSetting::run(Session& session) const {
 }
 
 bool ExpectToggle::run(Session& session) const {
+  if (what == SelectedColor || what == Glyph) {
+    const auto shown = session.device().toggleShown(identifier);
+    if (!shown) session.missingToggle(identifier);
+    if (what == Glyph) {
+      const std::string& got = selected ? shown->selectedGlyph : shown->unselectedGlyph;
+      return session.check(got == image, got);
+    }
+    const std::string got = shown->selectedColor ? describeColor(*shown->selectedColor) : "none";
+    const bool holds = color && shown->selectedColor ? sameColor(*shown->selectedColor, *color) : !color && !shown->selectedColor;
+    return session.check(holds, got);
+  }
   const auto look = session.device().toggleLook(identifier);
   if (!look) session.missingToggle(identifier);
   if (what == Selected) return session.check(look->selected == selected, look->selected ? "selected" : "unselected");
   if (!look->loaded) return session.check(false, "a toggle whose view has not loaded: open Control Center first");
   switch (what) {
-    case Background: return session.check(sameColor(look->background, color), describeColor(look->background));
+    case Background: return session.check(sameColor(look->background, *color), describeColor(look->background));
     case Radius:
       return session.check(std::fabs(look->cornerRadius - number) < 1e-6, nlohmann::json(look->cornerRadius).dump());
+    case RadiusUnset:
+      return session.check(look->radiusUnset, "set: " + nlohmann::json(look->cornerRadius).dump());
     case Scale: {
       const bool holds = std::fabs(look->scaleX - number) < 1e-3 && std::fabs(look->scaleY - number) < 1e-3;
       return session.check(holds, nlohmann::json(look->scaleX).dump() + " x " + nlohmann::json(look->scaleY).dump());
     }
-    case Selected: break;
+    case Highlight: return session.check(look->highlightHidden == hidden, look->highlightHidden ? "hidden" : "shown");
+    case Selected:
+    case SelectedColor:
+    case Glyph: break;
   }
   return true;
 }
