@@ -322,6 +322,8 @@ TEST(ScenarioParsing, ControlCenterMistakesNameTheLine) {
       {"screen 6.1\n", "test.scenario:1: unknown screen \"6.1\" (4.7 or 5.5)"},
       {"wait 1\nseed 3\n", "test.scenario:2: \"seed\" must come before the device boots"},
       {"style isEnabled maybe\n", "test.scenario:1: bad value \"maybe\""},
+      {"expect prefs isEnabled\n", "test.scenario:1: usage: expect prefs KEY VALUE|absent"},
+      {"expect prefs isEnabled maybe\n", "test.scenario:1: bad value \"maybe\""},
       {"expect toggle tessaro highlight gone\n", "test.scenario:1: expected hidden or shown, got \"gone\""},
       {"expect toggle tessaro radius\n", "test.scenario:1: usage: expect toggle NAME radius N|unset"},
       {"expect toggle tessaro selected-color orange\n", "test.scenario:1: bad colour \"orange\""},

@@ -90,6 +90,33 @@ TEST(ShowHomeGestures, WithoutTheHomeButtonModeTheHostsAloneAreThere) {
       << ran.timeline;
 }
 
+// Part 1.1: the reload is the only way into `prefs`, so an edit nobody told the tweak of is
+// in the file and not in `prefs`; the write-back of isEnabled reads the file again (keeping
+// that edit) and makes it `prefs`.
+TEST(ExpectPrefs, AnEditTheTweakWasNotToldOfIsInTheFileAndNotInPrefs) {
+  const Ran ran = runText(
+      "set isEnabled YES\nset wakeMode 1\nboot\n"
+      "expect prefs wakeMode 1\nexpect prefs tapToWakeMode absent\n"
+      "edit-settings wakeMode 2\n"
+      "expect setting wakeMode 2\nexpect prefs wakeMode 1\n"
+      "post com.brel.tessaro.setDisabled\n"
+      "expect prefs isEnabled NO\nexpect prefs wakeMode 2\nexpect setting wakeMode 2\n"
+      "delete-settings\nexpect prefs isEnabled NO\n"
+      "post com.brel.tessaro.prefschanged\n"
+      "expect prefs isEnabled absent\n"
+      "expect prefs isEnabled NO\n");
+  EXPECT_EQ(ran.status, 1) << ran.errors << ran.timeline;
+  EXPECT_EQ(ran.errors, "run.scenario:17: expected prefs isEnabled NO, got no prefs (no readable settings file at the last reload)\n");
+}
+
+// Part 4.1: the repair's two writes leave both the file and `prefs` with isEnabled YES.
+TEST(ExpectPrefs, AfterTheRepairTheFileAndPrefsHoldIsEnabledYes) {
+  const Ran ran = runText("set isEnabled NO\nset wakeMode 1\nboot\npost com.brel.tessaro.fixButton\nwait 1\n"
+                          "expect prefs isEnabled NO\nwait 5\nexpect prefs isEnabled YES\nexpect setting isEnabled YES\n"
+                          "expect prefs wakeMode 1\n");
+  EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
+}
+
 // Part 5.1: with the styling switched off at view load the hook shows the highlight, clears
 // the background and sets no radius; with colours on it hides the highlight and sets 19.
 TEST(ToggleShows, TheStylingMasterSwitchDecidesHighlightAndRadius) {

@@ -315,6 +315,13 @@ struct ExpectSetting {
   std::optional<plist::Value> value;  // none: the key must be absent
   bool run(Session& session) const;
 };
+// The tweak's in-memory settings dictionary `prefs`, read as a debugger reads the tweak.
+struct ExpectPrefs {
+  static constexpr bool kLeavesWork = true;
+  std::string key;
+  std::optional<plist::Value> value;  // none: the key must be absent
+  bool run(Session& session) const;
+};
 struct ExpectToggle {
   static constexpr bool kLeavesWork = true;
   enum What { Selected, Background, Radius, RadiusUnset, Scale, Highlight, SelectedColor, Glyph } what = Selected;
@@ -341,7 +348,8 @@ using Command =
                  command::Strict, command::Turn, command::ExpectSamplingInterval, command::PlotFile,
                  command::PutFile, command::DeleteSettings, command::SettingsUnreadable, command::HostMethod,
                  command::Accelerate, command::MotionError, command::ScreenOffMode, command::PresentLockScreen,
-                 command::ReachabilitySetting, command::CutAnimations, command::Verbose, command::ShowHomeGestures>;
+                 command::ReachabilitySetting, command::CutAnimations, command::Verbose, command::ShowHomeGestures,
+                 command::ExpectPrefs>;
 
 // False for `step` and for what only looks (expectations): the device is not settled
 // after them.

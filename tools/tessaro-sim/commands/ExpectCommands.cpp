@@ -3,10 +3,12 @@
 
 #include "platform/core/EventKinds.h"
 #include "platform/coremotion/CoreMotion.h"
+#include "platform/foundation/Foundation.h"
 #include "platform/uikit/gestures/GestureEnvironment.h"
 #include "tools/tessaro-sim/Scenario.h"
 #include "tools/tessaro-sim/SettingsKeys.h"
 #include "tools/tessaro-sim/ToggleVocabulary.h"
+#include "tools/tessaro-sim/TweakGlobals.h"
 #include "tools/tessaro-sim/Words.h"
 #include "tools/tessaro-sim/commands/Families.h"
 #include "tools/tessaro-sim/commands/Session.h"
@@ -65,6 +67,12 @@ Command parseSetting(Line& line, const ParseContext&) {
   command::ExpectSetting setting{line.word(2), std::nullopt};
   if (line.word(3) != "absent" || line[3].quoted) setting.value = line.value(3);
   return setting;
+}
+
+Command parsePrefs(Line& line, const ParseContext&) {
+  command::ExpectPrefs prefs{line.word(2), std::nullopt};
+  if (line.word(3) != "absent" || line[3].quoted) prefs.value = line.value(3);
+  return prefs;
 }
 
 command::ExpectToggle toggleExpectation(const Line& line, command::ExpectToggle::What what) {
@@ -163,6 +171,11 @@ constexpr CommandRow kRows[] = {
      "the settings file holds the key with that value, of that kind (`1` is not `1.0` nor `YES`), any kind the file can "
      "hold (`expect setting when <date>2001-01-01T00:00:00Z</date>`) / lacks the key",
      parseSetting},
+    {"expect prefs", When::AfterBoot, 2, 2, "expect prefs KEY VALUE|absent",
+     "the tweak's in-memory settings `prefs` (read from the library as a debugger reads it) hold the key with that "
+     "value, as `expect setting` compares / lack it, or there is no `prefs` (no readable file at the last reload). "
+     "After an edit nobody told the tweak of, `prefs` and the file differ",
+     parsePrefs},
     {"expect toggle NAME selected|unselected", When::AfterBoot, 0, 0, "expect toggle NAME selected|unselected",
      "the toggle's module answers `isSelected` YES / NO", parseToggleSelected},
     {"expect toggle NAME background", When::AfterBoot, 1, 1, "expect toggle NAME background COLOUR",
@@ -302,6 +315,18 @@ bool ExpectSetting::run(Session& session) const {
   if (!settings) return session.check(false, "no settings file");
   const auto found = settings->find(key);
   if (found == settings->end()) return session.check(!value, "absent");
+  return session.check(value && *value == found->second, describeValue(found->second));
+}
+
+bool ExpectPrefs::run(Session& session) const {
+  std::string why;
+  const auto* prefs = tweakGlobalAs<id>("prefs", why);
+  if (prefs == nullptr) session.fail("cannot read the tweak's prefs: " + why);
+  if (*prefs == nil) return session.check(!value, "no prefs (no readable settings file at the last reload)");
+  const auto contents = foundation::toValue(*prefs);
+  if (!contents || !contents->isDictionary()) return session.check(false, "prefs that are no dictionary");
+  const auto found = contents->asDictionary()->find(key);
+  if (found == contents->asDictionary()->end()) return session.check(!value, "absent");
   return session.check(value && *value == found->second, describeValue(found->second));
 }
 
