@@ -96,6 +96,25 @@ plist::Dictionary& bootDictionary(Session& session, const std::string& devicePat
   return made ? *made : made.emplace();
 }
 
+// `key` given `value` (none: removed) in the file at `devicePath`: before boot in the file
+// the device boots with (`bootFile`), after boot as its editor does, the whole file
+// rewritten with the change.
+void editFile(Session& session, const std::string& devicePath, std::optional<plist::Dictionary>& bootFile,
+              const std::string& key, const std::optional<plist::Value>& value) {
+  auto change = [&](plist::Dictionary& contents) {
+    if (value) contents.insert_or_assign(key, *value);
+    else contents.erase(key);
+  };
+  if (!session.booted()) {
+    change(bootDictionary(session, devicePath, bootFile));
+    return;
+  }
+  device::Device& device = session.device();
+  plist::Dictionary contents = device.readPropertyList(devicePath).value_or(plist::Dictionary{});
+  change(contents);
+  if (!device.writePropertyList(devicePath, contents)) session.fail("cannot write " + devicePath);
+}
+
 }  // namespace
 
 std::span<const CommandRow> settingsCommands() { return kRows; }
@@ -103,37 +122,17 @@ std::span<const CommandRow> settingsCommands() { return kRows; }
 namespace command {
 
 bool Set::run(Session& session) const {
-  if (!session.booted()) {
-    plist::Dictionary& settings = bootDictionary(session, device::kSettingsPath, session.bootOptions().settings);
-    if (value) settings.insert_or_assign(key, *value);
-    else settings.erase(key);
-    return true;
-  }
-  // As the settings editor does: the whole file rewritten, then the tweak told (or, for
-  // another process's edit, not told).
-  device::Device& device = session.device();
-  plist::Dictionary settings = device.readSettings().value_or(plist::Dictionary{});
-  if (value) settings.insert_or_assign(key, *value);
-  else settings.erase(key);
-  if (!device.writeSettings(settings)) session.fail("cannot write the settings file");
-  if (notify) device.postNotification("com.brel.tessaro.prefschanged");
+  const bool booted = session.booted();
+  editFile(session, device::kSettingsPath, session.bootOptions().settings, key, value);
+  // As the settings editor does: the tweak told after the write (or, for another process's
+  // edit, not told).
+  if (booted && notify) session.device().postNotification("com.brel.tessaro.prefschanged");
   return true;
 }
 
+// As the styling file's own editor does. Nothing is posted: the file is read at every use.
 bool Style::run(Session& session) const {
-  if (!session.booted()) {
-    plist::Dictionary& styling = bootDictionary(session, device::kStylingPath, session.bootStyling());
-    if (value) styling.insert_or_assign(key, *value);
-    else styling.erase(key);
-    return true;
-  }
-  // As the styling file's own editor does: the whole file rewritten. Nothing is posted:
-  // the file is read at every use.
-  device::Device& device = session.device();
-  plist::Dictionary styling = device.readPropertyList(device::kStylingPath).value_or(plist::Dictionary{});
-  if (value) styling.insert_or_assign(key, *value);
-  else styling.erase(key);
-  device.writePropertyList(device::kStylingPath, styling);
+  editFile(session, device::kStylingPath, session.bootStyling(), key, value);
   return true;
 }
 
