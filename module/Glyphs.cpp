@@ -16,8 +16,6 @@
 #include "platform/objc/Ref.h"
 #include "platform/uikit/UIGraphics.h"
 
-#include <cmath>
-#include <optional>
 
 namespace module {
 
@@ -40,13 +38,12 @@ id bundleImage(id self, id name) {
   return send<id(id, id, id)>(imageClass, "imageNamed:inBundle:compatibleWithTraitCollection:"_sel, name, bundle, nil);
 }
 
-// The scale factor to apply, or none: missing, not a number, not above 0, not finite.
-std::optional<double> scaleFactor(id styling) {
+// The scale factor to apply, or 0 for none: missing, not a number, not above 0, not finite.
+double scaleFactor(id styling) {
   id value = send<id(id)>(styling, "objectForKey:"_sel, "scaleIcon"_ns);
-  if (!objc::respondsTo(value, "floatValue"_sel)) return std::nullopt;
+  if (!objc::respondsTo(value, "floatValue"_sel)) return 0;
   const double s = static_cast<double>(send<float()>(value, "floatValue"_sel));
-  if (!(s > 0) || !std::isfinite(s)) return std::nullopt;
-  return s;
+  return s > 0 && __builtin_isfinite(s) ? s : 0;
 }
 
 }  // namespace
@@ -54,20 +51,20 @@ std::optional<double> scaleFactor(id styling) {
 id toggleImage(id self, SEL, id image) {
   id styling = send<id()>(self, "CorvelPrefs"_sel);
   if (image == nil || !flag(styling, "isEnabled"_ns) || !flag(styling, "isScaleIconEnabled"_ns)) return image;
-  const std::optional<double> s = scaleFactor(styling);
-  if (!s) return image;
+  const double s = scaleFactor(styling);
+  if (s == 0) return image;
   const CGSize size = send<CGSize()>(image, "size"_sel);
   const double w = size.width, h = size.height;
 
   // The picture at its size, scaled about its centre, which sits at (w·s / 2, h·s / 2):
   // it covers the canvas from (0, 0) to (w·s, h·s) exactly.
-  objc::Ref inner = objc::Ref::adopt(newView("UIView", CGRectMake(0 - (w - w * *s) / 2, 0 - (h - h * *s) / 2, w, h)));
+  objc::Ref inner = objc::Ref::adopt(newView("UIView", CGRectMake(0 - (w - w * s) / 2, 0 - (h - h * s) / 2, w, h)));
   objc::Ref picture =
       objc::Ref::adopt(send<id(id)>(send<id()>(objc_getClass("UIImageView"), "alloc"_sel), "initWithImage:"_sel, image));
   send<void(id)>(inner.get(), "addSubview:"_sel, picture.get());
-  send<void(CGAffineTransform)>(inner.get(), "setTransform:"_sel, CGAffineTransformMakeScale(*s, *s));
+  send<void(CGAffineTransform)>(inner.get(), "setTransform:"_sel, CGAffineTransformMakeScale(s, s));
 
-  objc::Ref outer = objc::Ref::adopt(newView("UIView", CGRectMake(0, 0, w * *s, h * *s)));
+  objc::Ref outer = objc::Ref::adopt(newView("UIView", CGRectMake(0, 0, w * s, h * s)));
   send<void(id)>(outer.get(), "addSubview:"_sel, inner.get());
   id layer = send<id()>(outer.get(), "layer"_sel);
   send<void(BOOL)>(layer, "setMasksToBounds:"_sel, YES);

@@ -6,11 +6,11 @@
 #include "platform/foundation/Literals.h"
 #include "platform/libcolorpicker/libcolorpicker.h"
 #include "platform/objc/Block.h"
-#include "platform/objc/ClassBuilder.h"
+#include "platform/objc/Encoding.h"
 #include "platform/objc/Message.h"
 #include "platform/objc/Ref.h"
 
-#include <functional>
+#include <cstddef>
 
 namespace module {
 
@@ -28,9 +28,10 @@ BOOL& selectedOf(id self) { return *reinterpret_cast<BOOL*>(reinterpret_cast<cha
 id contentView(id self) { return send<id()>(send<id()>(self, "contentViewController"_sel), "view"_sel); }
 
 // Runs `changes` as an animation of `seconds`, whose completion does nothing.
-void animate(double seconds, std::function<void()> changes) {
+template <class Changes>
+void animate(double seconds, Changes changes) {
   static const Class view = objc_getClass("UIView");
-  objc::Ref block = objc::makeBlock<void()>(std::move(changes));
+  objc::Ref block = objc::makeBlock<void()>(static_cast<Changes&&>(changes));
   objc::Ref completion = objc::makeBlock<void(BOOL)>([](BOOL) {});
   send<void(double, id, id)>(view, "animateWithDuration:animations:completion:"_sel, seconds, block.get(), completion.get());
 }
@@ -40,23 +41,34 @@ id clearColor() {
   return send<id()>(color, "clearColor"_sel);
 }
 
-// Defined when the host loads the executable, under the host's CCUIToggleModule.
+// An instance method with the encoding of its implementation's C++ type.
+template <auto Implementation>
+void addMethod(Class cls, const char* selector) {
+  class_addMethod(cls, sel_registerName(selector), objc::toImp(Implementation),
+                  objc::encodingOf<decltype(Implementation)>());
+}
+
+// Defined with the runtime when the host loads the executable, under the host's
+// CCUIToggleModule; Control Center then finds it by the name its Info.plist gives.
 __attribute__((constructor)) void defineTessaroModule() {
   Class base = objc_getClass("CCUIToggleModule");
   if (base == Nil || objc_lookUpClass("TessaroModule") != Nil) return;
-  definedClass = objc::ClassBuilder("TessaroModule", base)
-                     .ivar<BOOL>("_selected")
-                     .method("moduleName"_sel, &moduleName)
-                     .method("prefs"_sel, &prefs)
-                     .method("CorvelPrefs"_sel, &CorvelPrefs)
-                     .method("toggleImage:"_sel, &toggleImage)
-                     .method("iconGlyph"_sel, &iconGlyph)
-                     .method("selectedIconGlyph"_sel, &selectedIconGlyph)
-                     .method("selectedColor"_sel, &selectedColor)
-                     .method("isSelected"_sel, &isSelected)
-                     .method("setSelected:"_sel, &setSelected)
-                     .build();
-  selectedOffset = ivar_getOffset(class_getInstanceVariable(definedClass, "_selected"));
+  Class cls = objc_allocateClassPair(base, "TessaroModule", 0);
+  if (cls == Nil) return;
+  static_assert(sizeof(BOOL) == 1, "a one-byte variable, byte-aligned (alignment 2^0)");
+  class_addIvar(cls, "_selected", sizeof(BOOL), 0, objc::TypeEncoding<BOOL>::value);
+  addMethod<&moduleName>(cls, "moduleName");
+  addMethod<&prefs>(cls, "prefs");
+  addMethod<&CorvelPrefs>(cls, "CorvelPrefs");
+  addMethod<&toggleImage>(cls, "toggleImage:");
+  addMethod<&iconGlyph>(cls, "iconGlyph");
+  addMethod<&selectedIconGlyph>(cls, "selectedIconGlyph");
+  addMethod<&selectedColor>(cls, "selectedColor");
+  addMethod<&isSelected>(cls, "isSelected");
+  addMethod<&setSelected>(cls, "setSelected:");
+  objc_registerClassPair(cls);
+  definedClass = cls;
+  selectedOffset = ivar_getOffset(class_getInstanceVariable(cls, "_selected"));
 }
 
 }  // namespace

@@ -44,27 +44,16 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
       "audiotoolbox", "coremotion", "telephony", "frontboard", "controlcenter", "springboard", "substrate"}},
 };
 
-// The platform's public interfaces, all that tweak/ and module/ may include: the runtime,
-// the substrate, and the frameworks' C functions and value types under the device's names.
-const std::set<std::string> kPublicHeaders = {
-    "platform/objc/Runtime.h",
-    "platform/objc/Message.h",
-    "platform/objc/Ref.h",
-    "platform/objc/ClassBuilder.h",
-    "platform/objc/Associated.h",
-    "platform/objc/Block.h",
-    "platform/substrate/Substrate.h",
-    "platform/foundation/CFNotificationCenter.h",
-    "platform/foundation/Dispatch.h",
-    "platform/foundation/Literals.h",
-    "platform/audiotoolbox/AudioServices.h",
-    "platform/coremotion/CMAcceleration.h",
-    "platform/coregraphics/CGGeometry.h",
-    "platform/coregraphics/CGAffineTransform.h",
-    "platform/coregraphics/CGContext.h",
-    "platform/uikit/UIGraphics.h",
-    "platform/libcolorpicker/libcolorpicker.h",
-};
+// The platform's public interfaces, all that tweak/ and module/ may include: the list the
+// phone build compiles against.
+std::set<std::string> publicHeaders() {
+  std::set<std::string> headers;
+  std::ifstream list(kSource / "platform/public-headers.txt");
+  for (std::string line; std::getline(list, line);) {
+    if (!line.empty() && line[0] != '#') headers.insert(line);
+  }
+  return headers;
+}
 
 struct Include {
   fs::path file;
@@ -122,6 +111,8 @@ TEST(Layering, APlatformFolderIncludesOnlyTheLayersItMayUse) {
 }
 
 TEST(Layering, TheDeliverablesSeeOnlyThePlatformsPublicInterfaces) {
+  const std::set<std::string> allowed = publicHeaders();
+  ASSERT_FALSE(allowed.empty()) << "platform/public-headers.txt is missing";
   for (const char* deliverable : {"tweak", "module"}) {
     const fs::path path = kSource / deliverable;
     if (!fs::exists(path)) continue;
@@ -131,7 +122,35 @@ TEST(Layering, TheDeliverablesSeeOnlyThePlatformsPublicInterfaces) {
         EXPECT_EQ(include.header.rfind(std::string(deliverable) + "/", 0), 0u) << where(include);
         continue;
       }
-      EXPECT_TRUE(kPublicHeaders.contains(include.header)) << where(include) << ": not a public interface of the platform";
+      EXPECT_TRUE(allowed.contains(include.header)) << where(include) << ": not a public interface of the platform";
+    }
+  }
+}
+
+// A public interface includes only public interfaces, and of the standard library only the
+// headers that need no C library (the phone build has none), so that the phone build,
+// which sees nothing else, compiles.
+TEST(Layering, APublicInterfaceIncludesOnlyPublicInterfaces) {
+  static const std::regex include(R"re(^\s*#\s*include\s*"([^"]+)")re");
+  static const std::regex system(R"re(^\s*#\s*include\s*<([^>]+)>)re");
+  static const std::set<std::string> freestanding = {"cstddef", "cstdint", "type_traits", "concepts",
+                                                     "initializer_list", "numbers", "limits"};
+  // The GNU runtime's own headers, on the stand-in's side of the runtime's interface only.
+  static const std::set<std::string> gnuRuntime = {"objc/message.h", "objc/runtime.h"};
+  const std::set<std::string> headers = publicHeaders();
+  for (const std::string& header : headers) {
+    std::ifstream in(kSource / header);
+    ASSERT_TRUE(in) << header << " is listed but missing";
+    std::string text;
+    for (int line = 1; std::getline(in, text); ++line) {
+      std::smatch match;
+      if (std::regex_search(text, match, include)) {
+        EXPECT_TRUE(headers.contains(match[1])) << header << ":" << line << ": " << match[1] << " is not public";
+      } else if (std::regex_search(text, match, system)) {
+        const bool fine = freestanding.contains(match[1]) ||
+                          (header == "platform/objc/abi/GnuRuntime.h" && gnuRuntime.contains(match[1]));
+        EXPECT_TRUE(fine) << header << ":" << line << ": <" << match[1] << "> needs a C library";
+      }
     }
   }
 }

@@ -1,11 +1,13 @@
 // Start-up: the notification observers, the first settings load, and the hook table.
-// The substrate loads this library into SpringBoard; its initialisers run in this order:
-// the CMMotionManager category (priority 101), the constructor (102), the hooks (103).
+// The substrate loads this library into SpringBoard; its initialiser attaches the
+// CMMotionManager category, then runs the constructor, then installs the hooks, in that
+// order, in one function: the phone's loader keeps no priorities between initialisers.
 
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/Literals.h"
-#include "platform/objc/ClassBuilder.h"
+#include "platform/objc/Encoding.h"
 #include "platform/substrate/Substrate.h"
+#include "tweak/HookTable.h"
 #include "tweak/Settings.h"
 #include "tweak/homebutton/SBDashBoardViewController.h"
 #include "tweak/homebutton/SBHomeHardwareButton.h"
@@ -15,6 +17,7 @@
 #include "tweak/homebutton/SBReachabilityWindow.h"
 #include "tweak/homebutton/SBUIBiometricResource.h"
 #include "tweak/motion/SBBacklightController.h"
+#include "tweak/motion/MotionManagerUpdate.h"
 #include "tweak/motion/SBLockScreenManager.h"
 #include "tweak/repair/Repair.h"
 #include "tweak/styling/CCUIModularControlCenterOverlayViewController.h"
@@ -24,26 +27,30 @@
 
 namespace {
 
-// A row replaces a host method keeping its implementation in a slot, or adds a method
-// with the given encoding; either way the C++ types are checked against the method's.
-struct HookRow {
-  const char* selector;
-  void (*apply)(Class, SEL);
-};
-
-struct HookedClass {
-  const char* name;
-  std::initializer_list<HookRow> rows;
-};
-
 template <auto Replacement, auto* Slot>
 void replace(Class cls, SEL sel) {
-  substrate::hookMessage(cls, sel, Replacement, Slot);
+  substrate::hook(cls, sel, Replacement, Slot);
 }
 
+// The encoding given is the one the runtime keeps; the implementation's C++ type must be
+// the same, or this does not compile.
 template <auto Implementation, objc::FixedString Types>
 void add(Class cls, SEL sel) {
-  objc::addMethod(cls, sel, Implementation, Types.chars);
+  static_assert(objc::sameEncoding(objc::encodingOf<decltype(Implementation)>(), Types.chars),
+                "an added method's implementation must have the encoding it is added with");
+  class_addMethod(cls, sel, objc::toImp(Implementation), Types.chars);
+}
+
+// A row that replaces a host method, keeping its implementation in a slot.
+template <auto Replacement, auto* Slot>
+constexpr HookRow replaceRow(const char* selector) {
+  return {selector, &replace<Replacement, Slot>, objc::encodingOf<decltype(Replacement)>(), false};
+}
+
+// A row that adds a method with the given encoding.
+template <auto Implementation, objc::FixedString Types>
+constexpr HookRow addRow(const char* selector) {
+  return {selector, &add<Implementation, Types>, objc::encodingOf<decltype(Implementation)>(), true};
 }
 
 namespace LS = hooks::SBLockScreenManager;
@@ -56,68 +63,59 @@ namespace DB = hooks::SBDashBoardViewController;
 namespace BL = hooks::SBBacklightController;
 
 // Installation order: classes in this order, each class's rows in this order.
-const std::initializer_list<HookedClass> hookTable = {
+constexpr HookedClass hookTable[] = {
     {"SBLockScreenManager",
-     {{"lockScreenViewControllerDidPresent", replace<&LS::lockScreenViewControllerDidPresent, &LS::orig_lockScreenViewControllerDidPresent>},
-      {"lockScreenViewControllerDidDismiss", replace<&LS::lockScreenViewControllerDidDismiss, &LS::orig_lockScreenViewControllerDidDismiss>},
-      {"getAcceleration", add<&LS::getAcceleration, "v@:">},
-      {"updateMotionType", add<&LS::updateMotionType, "v@:">},
-      {"disableDetection", add<&LS::disableDetection, "v@:">},
-      {"motionManager", add<&LS::motionManager, "@@:">},
-      {"setMotionManager:", add<&LS::setMotionManager, "v@:@">}}},
+     {replaceRow<&LS::lockScreenViewControllerDidPresent, &LS::orig_lockScreenViewControllerDidPresent>("lockScreenViewControllerDidPresent"),
+      replaceRow<&LS::lockScreenViewControllerDidDismiss, &LS::orig_lockScreenViewControllerDidDismiss>("lockScreenViewControllerDidDismiss"),
+      addRow<&LS::getAcceleration, "v@:">("getAcceleration"),
+      addRow<&LS::updateMotionType, "v@:">("updateMotionType"),
+      addRow<&LS::disableDetection, "v@:">("disableDetection"),
+      addRow<&LS::motionManager, "@@:">("motionManager"),
+      addRow<&LS::setMotionManager, "v@:@">("setMotionManager:")}},
     {"SBHomeHardwareButtonGestureRecognizerConfiguration",
-     {{"singleTapGestureRecognizer", add<&GC::singleTapGestureRecognizer, "@@:">},
-      {"setSingleTapGestureRecognizer:", add<&GC::setSingleTapGestureRecognizer, "v@:@">},
-      {"longTapGestureRecognizer", add<&GC::longTapGestureRecognizer, "@@:">},
-      {"setLongTapGestureRecognizer:", add<&GC::setLongTapGestureRecognizer, "v@:@">},
-      {"tapAndHoldTapGestureRecognizer", add<&GC::tapAndHoldTapGestureRecognizer, "@@:">},
-      {"setTapAndHoldTapGestureRecognizer:", add<&GC::setTapAndHoldTapGestureRecognizer, "v@:@">}}},
+     {addRow<&GC::singleTapGestureRecognizer, "@@:">("singleTapGestureRecognizer"),
+      addRow<&GC::setSingleTapGestureRecognizer, "v@:@">("setSingleTapGestureRecognizer:"),
+      addRow<&GC::longTapGestureRecognizer, "@@:">("longTapGestureRecognizer"),
+      addRow<&GC::setLongTapGestureRecognizer, "v@:@">("setLongTapGestureRecognizer:"),
+      addRow<&GC::tapAndHoldTapGestureRecognizer, "@@:">("tapAndHoldTapGestureRecognizer"),
+      addRow<&GC::setTapAndHoldTapGestureRecognizer, "v@:@">("setTapAndHoldTapGestureRecognizer:")}},
     {"SBHomeHardwareButton",
-     {{"performTheAction", add<&HB::performTheAction, "v@:">},
-      {"doubleTapUp:", replace<&HB::doubleTapUp, &HB::orig_doubleTapUp>},
-      {"singleTapUpFired:", add<&HB::singleTapUpFired, "v@:@">},
-      {"longTapFired:", add<&HB::longTapFired, "v@:@">},
-      {"tapAndHoldFired:", add<&HB::tapAndHoldFired, "v@:@">},
-      {"createSingleTapGestureRecognizerWithConf:", add<&HB::createSingleTapGestureRecognizerWithConf, "v@:@">},
-      {"createLongTapGestureRecognizerWithConf:", add<&HB::createLongTapGestureRecognizerWithConf, "v@:@">},
-      {"createTapAndHoldGestureRecognizerWithConf:", add<&HB::createTapAndHoldGestureRecognizerWithConf, "v@:@">},
-      {"_createGestureRecognizersWithConfiguration:",
-       replace<&HB::createGestureRecognizersWithConfiguration, &HB::orig_createGestureRecognizersWithConfiguration>},
-      {"setGestureRecognizerConfiguration:",
-       replace<&HB::setGestureRecognizerConfiguration, &HB::orig_setGestureRecognizerConfiguration>},
-      {"gestureRecognizer:shouldRecognizeSimultaneouslyWithGestureRecognizer:",
-       replace<&HB::shouldRecognizeSimultaneously, &HB::orig_shouldRecognizeSimultaneously>}}},
+     {addRow<&HB::performTheAction, "v@:">("performTheAction"),
+      replaceRow<&HB::doubleTapUp, &HB::orig_doubleTapUp>("doubleTapUp:"),
+      addRow<&HB::singleTapUpFired, "v@:@">("singleTapUpFired:"),
+      addRow<&HB::longTapFired, "v@:@">("longTapFired:"),
+      addRow<&HB::tapAndHoldFired, "v@:@">("tapAndHoldFired:"),
+      addRow<&HB::createSingleTapGestureRecognizerWithConf, "v@:@">("createSingleTapGestureRecognizerWithConf:"),
+      addRow<&HB::createLongTapGestureRecognizerWithConf, "v@:@">("createLongTapGestureRecognizerWithConf:"),
+      addRow<&HB::createTapAndHoldGestureRecognizerWithConf, "v@:@">("createTapAndHoldGestureRecognizerWithConf:"),
+      replaceRow<&HB::createGestureRecognizersWithConfiguration, &HB::orig_createGestureRecognizersWithConfiguration>("_createGestureRecognizersWithConfiguration:"),
+      replaceRow<&HB::setGestureRecognizerConfiguration, &HB::orig_setGestureRecognizerConfiguration>("setGestureRecognizerConfiguration:"),
+      replaceRow<&HB::shouldRecognizeSimultaneously, &HB::orig_shouldRecognizeSimultaneously>("gestureRecognizer:shouldRecognizeSimultaneouslyWithGestureRecognizer:")}},
     {"SBReachabilityManager",
-     {{"toggleReachability",
-       replace<&hooks::SBReachabilityManager::toggleReachability, &hooks::SBReachabilityManager::orig_toggleReachability>}}},
+     {replaceRow<&hooks::SBReachabilityManager::toggleReachability, &hooks::SBReachabilityManager::orig_toggleReachability>("toggleReachability")}},
     {"SBReachabilityWindow",
-     {{"initWithWallpaperVariant:", replace<&hooks::SBReachabilityWindow::initWithWallpaperVariant,
-                                            &hooks::SBReachabilityWindow::orig_initWithWallpaperVariant>}}},
+     {replaceRow<&hooks::SBReachabilityWindow::initWithWallpaperVariant, &hooks::SBReachabilityWindow::orig_initWithWallpaperVariant>("initWithWallpaperVariant:")}},
     {"SBReachabilitySettings",
-     {{"setYOffsetFactor:",
-       replace<&hooks::SBReachabilitySettings::setYOffsetFactor, &hooks::SBReachabilitySettings::orig_setYOffsetFactor>},
-      {"setSystemWideSwipeDownHeight:", replace<&hooks::SBReachabilitySettings::setSystemWideSwipeDownHeight,
-                                                &hooks::SBReachabilitySettings::orig_setSystemWideSwipeDownHeight>}}},
+     {replaceRow<&hooks::SBReachabilitySettings::setYOffsetFactor, &hooks::SBReachabilitySettings::orig_setYOffsetFactor>("setYOffsetFactor:"),
+      replaceRow<&hooks::SBReachabilitySettings::setSystemWideSwipeDownHeight, &hooks::SBReachabilitySettings::orig_setSystemWideSwipeDownHeight>("setSystemWideSwipeDownHeight:")}},
     {"SBUIBiometricResource",
-     {{"noteScreenDidTurnOff", replace<&BR::noteScreenDidTurnOff, &BR::orig_noteScreenDidTurnOff>},
-      {"disableDetection", add<&BR::disableDetection, "v@:">}}},
+     {replaceRow<&BR::noteScreenDidTurnOff, &BR::orig_noteScreenDidTurnOff>("noteScreenDidTurnOff"),
+      addRow<&BR::disableDetection, "v@:">("disableDetection")}},
     {"CCUIToggleViewController",
-     {{"viewDidLoad", replace<&TV::viewDidLoad, &TV::orig_viewDidLoad>},
-      {"refreshState", replace<&TV::refreshState, &TV::orig_refreshState>}}},
+     {replaceRow<&TV::viewDidLoad, &TV::orig_viewDidLoad>("viewDidLoad"),
+      replaceRow<&TV::refreshState, &TV::orig_refreshState>("refreshState")}},
     {"CCUIModularControlCenterOverlayViewController",
-     {{"_beginPresentationAnimated:interactive:", replace<&CC::beginPresentationAnimated, &CC::orig_beginPresentationAnimated>}}},
+     {replaceRow<&CC::beginPresentationAnimated, &CC::orig_beginPresentationAnimated>("_beginPresentationAnimated:interactive:")}},
     {"SBDashBoardViewController",
-     {{"_displayWillTurnOnWhileOnDashBoard:",
-       replace<&DB::displayWillTurnOnWhileOnDashBoard, &DB::orig_displayWillTurnOnWhileOnDashBoard>},
-      {"handleBiometricEvent:", replace<&DB::handleBiometricEvent, &DB::orig_handleBiometricEvent>},
-      {"setInScreenOffMode:forAutoUnlock:fromUnlockSource:", replace<&DB::setInScreenOffMode, &DB::orig_setInScreenOffMode>},
-      {"finishUIUnlockFromSource:", replace<&DB::finishUIUnlockFromSource, &DB::orig_finishUIUnlockFromSource>}}},
+     {replaceRow<&DB::displayWillTurnOnWhileOnDashBoard, &DB::orig_displayWillTurnOnWhileOnDashBoard>("_displayWillTurnOnWhileOnDashBoard:"),
+      replaceRow<&DB::handleBiometricEvent, &DB::orig_handleBiometricEvent>("handleBiometricEvent:"),
+      replaceRow<&DB::setInScreenOffMode, &DB::orig_setInScreenOffMode>("setInScreenOffMode:forAutoUnlock:fromUnlockSource:"),
+      replaceRow<&DB::finishUIUnlockFromSource, &DB::orig_finishUIUnlockFromSource>("finishUIUnlockFromSource:")}},
     {"SBBacklightController",
-     {{"preventIdleSleepForNumberOfSeconds:",
-       replace<&BL::preventIdleSleepForNumberOfSeconds, &BL::orig_preventIdleSleepForNumberOfSeconds>}}},
+     {replaceRow<&BL::preventIdleSleepForNumberOfSeconds, &BL::orig_preventIdleSleepForNumberOfSeconds>("preventIdleSleepForNumberOfSeconds:")}},
 };
 
-__attribute__((constructor(102))) void tessaroConstructor() {
+void tessaroConstructor() {
   CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
   const auto coalesce = CFNotificationSuspensionBehaviorCoalesce;
   CFNotificationCenterAddObserver(center, nullptr, PreferencesChangedCallback, CFSTR("com.brel.tessaro.prefschanged"),
@@ -129,11 +127,19 @@ __attribute__((constructor(102))) void tessaroConstructor() {
 }
 
 // A class that is not loaded gets none of its rows; a missing selector skips its row.
-__attribute__((constructor(103))) void installHooks() {
+void installHooks() {
   for (const HookedClass& hooked : hookTable) {
     Class cls = objc_getClass(hooked.name);
     for (const HookRow& row : hooked.rows) row.apply(cls, sel_registerName(row.selector));
   }
 }
 
+__attribute__((constructor)) void loadTessaro() {
+  attachUpdateCategory();
+  tessaroConstructor();
+  installHooks();
+}
+
 }  // namespace
+
+HookTableView hookTableForInspection() { return {hookTable, sizeof hookTable / sizeof hookTable[0]}; }

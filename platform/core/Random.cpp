@@ -2,6 +2,8 @@
 
 #include "platform/core/Random.h"
 
+#include "platform/core/Arc4Random.h"
+
 #include <stdlib.h>
 
 namespace {

@@ -4,9 +4,6 @@
 // CGGeometry. Plain C structs, as C functions return them: `CGRect r{}` is all zeros. Plain values; nothing here can fail. A rectangle with a negative size is
 // taken as the rectangle it spans, as the accessors of the device do.
 
-#include <algorithm>
-#include <cmath>
-
 using CGFloat = double;
 
 struct CGPoint {
@@ -35,12 +32,12 @@ inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) {
   return CGRect{CGPoint{x, y}, CGSize{width, height}};
 }
 
-inline CGFloat CGRectGetMinX(CGRect r) { return std::min(r.origin.x, r.origin.x + r.size.width); }
-inline CGFloat CGRectGetMaxX(CGRect r) { return std::max(r.origin.x, r.origin.x + r.size.width); }
-inline CGFloat CGRectGetMinY(CGRect r) { return std::min(r.origin.y, r.origin.y + r.size.height); }
-inline CGFloat CGRectGetMaxY(CGRect r) { return std::max(r.origin.y, r.origin.y + r.size.height); }
-inline CGFloat CGRectGetWidth(CGRect r) { return std::fabs(r.size.width); }
-inline CGFloat CGRectGetHeight(CGRect r) { return std::fabs(r.size.height); }
+inline CGFloat CGRectGetMinX(CGRect r) { return r.size.width < 0 ? r.origin.x + r.size.width : r.origin.x; }
+inline CGFloat CGRectGetMaxX(CGRect r) { return r.size.width < 0 ? r.origin.x : r.origin.x + r.size.width; }
+inline CGFloat CGRectGetMinY(CGRect r) { return r.size.height < 0 ? r.origin.y + r.size.height : r.origin.y; }
+inline CGFloat CGRectGetMaxY(CGRect r) { return r.size.height < 0 ? r.origin.y : r.origin.y + r.size.height; }
+inline CGFloat CGRectGetWidth(CGRect r) { return r.size.width < 0 ? -r.size.width : r.size.width; }
+inline CGFloat CGRectGetHeight(CGRect r) { return r.size.height < 0 ? -r.size.height : r.size.height; }
 inline CGFloat CGRectGetMidX(CGRect r) { return r.origin.x + r.size.width / 2; }
 inline CGFloat CGRectGetMidY(CGRect r) { return r.origin.y + r.size.height / 2; }
 

@@ -103,7 +103,7 @@ double deviceMotionUpdateInterval(id self, SEL) { return managerOf(self).interva
 void startDeviceMotionUpdatesToQueue(id self, SEL, id, id handler) {
   ManagerState& state = managerOf(self);
   if (!hardware::motionWorld().sensorPresent()) return;
-  state.handler = objc::Ref(handler);
+  state.handler = objc::copyBlock(handler);
   if (state.active) return;
   state.active = true;
   ++active;

@@ -23,6 +23,8 @@
 #include "platform/springboard/SpringBoard.h"
 #include "platform/telephony/Telephony.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 
 namespace device {
@@ -40,7 +42,18 @@ Class noteUnknownClass(const char* name) {
   return Nil;
 }
 
-void recordMethodChange(objc::MethodChange change, Class cls, SEL sel, const char* types) {
+// Whether `caller` is code of a library the substrate loads: one in DynamicLibraries.
+bool inDynamicLibraries(const void* caller) {
+  Dl_info image{};
+  if (dladdr(caller, &image) == 0 || image.dli_fname == nullptr) return false;
+  const auto directory = core::resolve(kDynamicLibraries);
+  return directory && std::filesystem::path(image.dli_fname).parent_path() == *directory;
+}
+
+// Hooks come only from libraries; a method added by the device's own class definitions is
+// not a library's change.
+void recordMethodChange(objc::MethodChange change, Class cls, SEL sel, const char* types, const void* caller) {
+  if (caller != nullptr && !inDynamicLibraries(caller)) return;
   const std::string className = cls ? objc::nameOf(cls) : lastMissingClass;
   const std::string selector = sel_getName(sel);
   core::record("hook", "-[" + className + " " + selector + "] " + objc::describe(change),

@@ -2,6 +2,7 @@
 
 #include "platform/core/EventLog.h"
 #include "platform/objc/Encoding.h"
+#include "platform/objc/Methods.h"
 #include "platform/objc/Message.h"
 
 #include <string>

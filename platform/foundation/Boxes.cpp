@@ -29,7 +29,7 @@ const char* objCType(id self, SEL) { return boxOf(self).type.c_str(); }
 BOOL isEqual(id self, SEL, id other) {
   if (other == self) return YES;
   if (objc::classOf(other) != objc::classOf(self)) return NO;
-  return boxOf(self).bytes == boxOf(other).bytes && objc::sameEncoding(boxOf(self).type, boxOf(other).type) ? YES : NO;
+  return boxOf(self).bytes == boxOf(other).bytes && objc::sameEncoding(boxOf(self).type.c_str(), boxOf(other).type.c_str()) ? YES : NO;
 }
 
 id copySelf(id self, SEL) { return objc::retain(self); }
@@ -60,7 +60,7 @@ const void* boxedBytes(id value, std::string_view objcType, std::size_t size) {
   static const Class boxClass = (registerClasses(), objc::getClass("NSValue"));
   if (value == nil || objc::classOf(value) != boxClass) return nullptr;
   const auto& state = detail::boxOf(value);
-  if (state.bytes.size() != size || !objc::sameEncoding(state.type, objcType)) return nullptr;
+  if (state.bytes.size() != size || !objc::sameEncoding(state.type.c_str(), std::string(objcType).c_str())) return nullptr;
   return state.bytes.data();
 }
 

@@ -1,17 +1,20 @@
 #pragma once
-// String constants, as the compiler makes them on the device: `"isEnabled"_ns` is one
-// immortal NSString per spelling, made on first use. CFSTR is the same object, toll-free.
+// String constants: `"isEnabled"_ns` is one NSString per spelling, made on first use from
+// its UTF-8 text and never released, as the compiler's constant strings live for the whole
+// process. Made by messages to the host's NSString, so the same code makes them on the
+// phone. CFSTR is the same object, toll-free.
 
-#include "platform/objc/Runtime.h"
+#include "platform/objc/Message.h"
 
 namespace foundation {
 
-// An NSString that is never deallocated.
-id makeConstantString(const char* text);
-
 template <objc::FixedString Text>
 id constantString() {
-  static const id string = makeConstantString(Text.chars);
+  static const id string = [] {
+    using namespace objc::literals;
+    return objc::send<id(const char*)>(objc::send<id()>(objc_getClass("NSString"), "alloc"_sel),
+                                       "initWithUTF8String:"_sel, Text.chars);
+  }();
   return string;
 }
 

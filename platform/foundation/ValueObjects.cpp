@@ -49,6 +49,15 @@ id stringWithUTF8String(id cls, SEL, const char* text) {
   if (text == nullptr) return nil;
   return autoreleased(cls, plist::Value(std::string(text)));
 }
+// A failing initialiser releases its receiver.
+id initWithUTF8String(id self, SEL, const char* text) {
+  if (text == nullptr) {
+    objc::release(self);
+    return nil;
+  }
+  objc::stateOf<ValueState>(self).value = plist::Value(std::string(text));
+  return self;
+}
 const char* utf8String(id self, SEL) { return valueOf(self).asString()->c_str(); }
 unsigned long length(id self, SEL) { return valueOf(self).asString()->size(); }
 BOOL isEqualToString(id self, SEL, id other) {
@@ -82,10 +91,6 @@ objc::ClassBuilder& withNumberConversions(objc::ClassBuilder& builder) {
       .method("doubleValue"_sel, &doubleValue);
 }
 
-// Constant strings live for the whole process.
-id immortalRetain(id self, SEL) { return self; }
-void immortalRelease(id, SEL) {}
-
 }  // namespace
 
 objc::Ref makeValueObject(Class cls, plist::Value value) {
@@ -104,15 +109,11 @@ void registerValueClasses() {
   objc::ClassBuilder stringBuilder("NSString", value);
   withNumberConversions(stringBuilder)
       .classMethod("stringWithUTF8String:"_sel, &stringWithUTF8String)
+      .method("initWithUTF8String:"_sel, &initWithUTF8String)
       .method("UTF8String"_sel, &utf8String)
       .method("length"_sel, &length)
       .method("isEqualToString:"_sel, &isEqualToString);
-  Class string = stringBuilder.build();
-  objc::ClassBuilder("NSConstantString", string)
-      .method("retain"_sel, &immortalRetain)
-      .method("release"_sel, &immortalRelease)
-      .method("autorelease"_sel, &immortalRetain)
-      .build();
+  stringBuilder.build();
   objc::ClassBuilder numberBuilder("NSNumber", value);
   withNumberConversions(numberBuilder)
       .classMethod("numberWithBool:"_sel, &numberWithBool)
@@ -130,11 +131,6 @@ void registerValueClasses() {
 
 using namespace objc::literals;
 using objc::send;
-
-id makeConstantString(const char* text) {
-  registerClasses();
-  return detail::makeValueObject(objc::getClass("NSConstantString"), plist::Value(std::string(text))).take();
-}
 
 objc::Ref makeString(std::string_view text) {
   registerClasses();

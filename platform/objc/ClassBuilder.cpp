@@ -26,13 +26,10 @@ Class superclassNamed(const char* name) {
 
 ClassBuilder::ClassBuilder(const char* name, Class superclass) : name_(name) {
   rootClass();
-  // The runtime looks the new name up while allocating; defining a class is not a library
-  // looking for one, so the unknown-class handler is not told.
-  objc_get_unknown_class_handler handler = objc_setGetUnknownClassHandler(nullptr);
+  // Defining a class is not a library looking for one: the runtime layer's
+  // objc_allocateClassPair keeps the unknown-class handler out of it.
   class_ = objc_allocateClassPair(superclass, name, 0);
-  const bool taken = class_ == Nil || getClass(name) != Nil;
-  objc_setGetUnknownClassHandler(handler);
-  if (taken) fatal("cannot define class %s: the name is taken", name);
+  if (class_ == Nil || getClass(name) != Nil) fatal("cannot define class %s: the name is taken", name);
 }
 
 ClassBuilder::ClassBuilder(const char* name, const char* superclassName)
@@ -58,11 +55,8 @@ bool ClassBuilder::dropMethod(SEL sel) {
 }
 
 Class ClassBuilder::build() {
-  objc_get_unknown_class_handler handler = objc_setGetUnknownClassHandler(nullptr);
   objc_registerClassPair(class_);
-  const bool registered = getClass(name_.c_str()) == class_;
-  objc_setGetUnknownClassHandler(handler);
-  if (!registered) fatal("class %s did not register", name_.c_str());
+  if (getClass(name_.c_str()) != class_) fatal("class %s did not register", name_.c_str());
 
   std::vector<detail::InstancePart> parts;
   for (std::size_t i = 0; i < pendingStates_.size(); ++i) {

@@ -50,7 +50,7 @@ class ClassBuilder {
   // A plain runtime instance variable, zeroed at alloc.
   template <class T>
   ClassBuilder& ivar(const char* name) {
-    addIvar(name, sizeof(T), alignof(T), std::string{TypeEncoding<T>::value});
+    addIvar(name, sizeof(T), alignof(T), TypeEncoding<T>::value);
     return *this;
   }
 
@@ -125,21 +125,15 @@ State& stateOf(id object) {
 
 // Adds an instance method, as a library adds one to a host class. Like the runtime, adds
 // nothing and answers false when the class itself already has the selector. The C++ type
-// of `implementation` must agree with `declaredTypes`: a mismatch stops the load instead
+// of `implementation` must agree with `declaredTypes`: a mismatch stops the device instead
 // of corrupting memory at the first call.
 template <class Fn>
 bool addMethod(Class cls, SEL sel, Fn implementation, const char* declaredTypes) {
   if (!sameEncoding(encodingOf<Fn>(), declaredTypes)) {
-    fatal("adding -[%s %s]: implementation is %s, declared %s", nameOf(cls), sel_getName(sel),
-          encodingOf<Fn>().c_str(), declaredTypes);
+    fatal("adding -[%s %s]: implementation is %s, declared %s", nameOf(cls), sel_getName(sel), encodingOf<Fn>(),
+          declaredTypes);
   }
-  if (cls == Nil) {
-    noteMethodChange(MethodChange::NoClass, cls, sel, declaredTypes);
-    return false;
-  }
-  const bool added = class_addMethod(cls, sel, toImp(implementation), declaredTypes);
-  noteMethodChange(added ? MethodChange::Added : MethodChange::AlreadyThere, cls, sel, declaredTypes);
-  return added;
+  return cls != Nil && class_addMethod(cls, sel, toImp(implementation), declaredTypes);
 }
 
 }  // namespace objc

@@ -1,15 +1,27 @@
 #pragma once
-// Type encodings generated from C++ signatures, with the letters the runtime writes, so
-// that a method's declared types and its implementation cannot drift apart.
+// Type encodings generated from C++ signatures at compile time, with the letters the
+// runtime writes, so that a method's declared types and its implementation cannot drift
+// apart: where both are known when compiling (a method added with a declared encoding) a
+// mismatch does not compile, and elsewhere the device compares them when the method is
+// installed.
+//
+// Plain constant expressions, nothing of a library: the deliverables use them on the
+// phone too.
 
 #include "platform/objc/Runtime.h"
 
 #include <concepts>
-#include <string>
-#include <string_view>
+#include <cstddef>
 #include <type_traits>
 
 namespace objc {
+
+// An encoding's letters, NUL-terminated.
+template <std::size_t N>
+struct EncodingText {
+  char chars[N]{};
+  constexpr const char* c_str() const { return chars; }
+};
 
 template <class T>
 struct TypeEncoding;
@@ -23,21 +35,21 @@ concept DeclaresEncoding = requires {
 
 template <DeclaresEncoding T>
 struct TypeEncoding<T> {
-  static constexpr std::string_view value = T::objcEncoding;
+  static constexpr const char* value = T::objcEncoding;
 };
 
-#define TESSARO_OBJC_ENCODING(Type, Letters)             \
-  template <>                                            \
-  struct TypeEncoding<Type> {                            \
-    static constexpr std::string_view value = Letters;   \
+#define TESSARO_OBJC_ENCODING(Type, Letters)    \
+  template <>                                   \
+  struct TypeEncoding<Type> {                   \
+    static constexpr const char* value = Letters; \
   };
 
 TESSARO_OBJC_ENCODING(void, "v")
 TESSARO_OBJC_ENCODING(id, "@")
 TESSARO_OBJC_ENCODING(SEL, ":")
 TESSARO_OBJC_ENCODING(Class, "#")
-// The device's BOOL is a signed char and is written "c"; this runtime's BOOL is an
-// unsigned char of the same size and passing, so it is written the device's way.
+// The stand-in's BOOL is an unsigned char, of the same size and passing as the phone's,
+// and is written as the device writes a char BOOL; the phone's arm64 BOOL is a bool, "B".
 TESSARO_OBJC_ENCODING(unsigned char, "c")
 TESSARO_OBJC_ENCODING(signed char, "c")
 TESSARO_OBJC_ENCODING(bool, "B")
@@ -57,6 +69,32 @@ TESSARO_OBJC_ENCODING(const void*, "^v")
 
 #undef TESSARO_OBJC_ENCODING
 
+namespace detail {
+
+constexpr std::size_t encodingLength(const char* text) {
+  std::size_t length = 0;
+  while (text[length] != '\0') ++length;
+  return length;
+}
+
+template <std::size_t N>
+constexpr void append(EncodingText<N>& text, std::size_t& at, const char* part) {
+  while (*part != '\0') text.chars[at++] = *part++;
+}
+
+// The encodings of Parts, one after another.
+template <class... Parts>
+constexpr auto joined() {
+  EncodingText<(encodingLength(TypeEncoding<Parts>::value) + ... + 0) + 1> text{};
+  std::size_t at = 0;
+  (append(text, at, TypeEncoding<Parts>::value), ...);
+  return text;
+}
+
+constexpr bool isFrameDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace detail
+
 template <class Fn>
 struct MethodSignature;
 
@@ -66,26 +104,28 @@ struct MethodSignature<R (*)(Self, SEL, Args...)> {
   static_assert(std::is_same_v<Self, id> || std::is_same_v<Self, Class>,
                 "an implementation takes its receiver as id (or Class for class methods)");
   using Result = R;
-  static std::string encoding() {
-    std::string text{TypeEncoding<R>::value};
-    text += "@:";
-    ((text += TypeEncoding<Args>::value), ...);
-    return text;
-  }
+  static constexpr auto encoding = detail::joined<R, id, SEL, Args...>();
 };
 
 // The encoding of a method implementation's C++ type, e.g. "v@:d".
 template <class Fn>
-std::string encodingOf() {
-  return MethodSignature<Fn>::encoding();
+constexpr const char* encodingOf() {
+  return MethodSignature<Fn>::encoding.chars;
 }
 
 template <class Fn>
-std::string encodingOf(Fn) {
-  return MethodSignature<Fn>::encoding();
+constexpr const char* encodingOf(Fn) {
+  return MethodSignature<Fn>::encoding.chars;
 }
 
 // Encodings equal once the frame sizes and offsets ("v16@0:8") are taken out.
-bool sameEncoding(std::string_view a, std::string_view b);
+constexpr bool sameEncoding(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    while (detail::isFrameDigit(*a)) ++a;
+    while (detail::isFrameDigit(*b)) ++b;
+    if (*a != *b) return false;
+    if (*a == '\0') return true;
+  }
+}
 
 }  // namespace objc

@@ -2,7 +2,6 @@
 // Instance variables found by name in the object's class description, as a tweak reaches
 // a host object's private state.
 
-#include "platform/objc/Encoding.h"
 #include "platform/objc/Runtime.h"
 
 namespace objc {

@@ -1,13 +1,32 @@
 #pragma once
-// Typed message sends. The signature is spelled at the call site, `send<BOOL()>(x, sel)`,
-// so the arguments are converted to what the method takes before they are passed.
+// Typed message sends over the runtime's objc_msgSend. The signature is spelled at the
+// call site, `send<BOOL()>(x, sel)`, so the arguments are converted to what the method takes
+// and objc_msgSend is called as a function of exactly that type, as the compiler calls it
+// for a message expression.
+//
+// A message to nil does nothing and yields zero of any result type: objc_msgSend answers
+// nil with zero in every result register, and a struct that comes back through memory
+// (which objc_msgSend would leave as it was) is answered zero here.
 
 #include "platform/objc/Runtime.h"
 
 #include <type_traits>
-#include <utility>
 
 namespace objc {
+
+namespace detail {
+
+// Whether R comes back through memory rather than in registers, on x86-64 (over 16
+// bytes); arm64 passes the address of such a result in a register of its own.
+template <class R>
+constexpr bool returnsThroughMemory() {
+#if defined(__x86_64__)
+  if constexpr (std::is_class_v<R>) return sizeof(R) > 16;
+#endif
+  return false;
+}
+
+}  // namespace detail
 
 template <class Sig>
 struct Send;
@@ -15,56 +34,50 @@ struct Send;
 template <class R, class... Args>
 struct Send<R(Args...)> {
   using Imp = R (*)(id, SEL, Args...);
+  using SuperImp = R (*)(objc_super*, SEL, Args...);
 
   static R to(id receiver, SEL sel, Args... args) {
-    // A message to nil does nothing and yields zero of any result type. The runtime's own
-    // nil method leaves floating-point and struct results undefined on x86-64, so it is
-    // never called.
-    if (receiver == nil) [[unlikely]] {
-      if constexpr (std::is_void_v<R>) {
-        return;
-      } else {
-        return R{};
-      }
+    if constexpr (std::is_class_v<R>) {
+      if (receiver == nil) return R{};
     }
-    auto imp = impAs<Imp>(objc_msg_lookup(receiver, sel));
-    return imp(receiver, sel, std::forward<Args>(args)...);
+#if defined(__x86_64__)
+    if constexpr (detail::returnsThroughMemory<R>()) {
+      return reinterpret_cast<Imp>(&objc_msgSend_stret)(receiver, sel, static_cast<Args&&>(args)...);
+    }
+#endif
+    return reinterpret_cast<Imp>(&objc_msgSend)(receiver, sel, static_cast<Args&&>(args)...);
   }
 
+  // The implementation that `superclass` (and its superclasses) give `sel`, on `receiver`.
   static R toSuper(id receiver, Class superclass, SEL sel, Args... args) {
-    if (receiver == nil) [[unlikely]] {
-      if constexpr (std::is_void_v<R>) {
-        return;
-      } else {
-        return R{};
-      }
+    if constexpr (std::is_class_v<R>) {
+      if (receiver == nil) return R{};
     }
     objc_super target{receiver, superclass};
-    auto imp = impAs<Imp>(objc_msg_lookup_super(&target, sel));
-    return imp(receiver, sel, std::forward<Args>(args)...);
-  }
-
-  // Calls an implementation directly, as a hook calls the host's through its slot.
-  static R through(Imp imp, id receiver, SEL sel, Args... args) {
-    return imp(receiver, sel, std::forward<Args>(args)...);
+#if defined(__x86_64__)
+    if constexpr (detail::returnsThroughMemory<R>()) {
+      return reinterpret_cast<SuperImp>(&objc_msgSendSuper_stret)(&target, sel, static_cast<Args&&>(args)...);
+    }
+#endif
+    return reinterpret_cast<SuperImp>(&objc_msgSendSuper)(&target, sel, static_cast<Args&&>(args)...);
   }
 };
 
 // `send<double(id)>(receiver, sel, argument)`
 template <class Sig, class... Given>
 auto send(id receiver, SEL sel, Given&&... given) {
-  return Send<Sig>::to(receiver, sel, std::forward<Given>(given)...);
+  return Send<Sig>::to(receiver, sel, static_cast<Given&&>(given)...);
 }
 
 template <class Sig, class... Given>
 auto send(Class receiver, SEL sel, Given&&... given) {
-  return Send<Sig>::to(asId(receiver), sel, std::forward<Given>(given)...);
+  return Send<Sig>::to(asId(receiver), sel, static_cast<Given&&>(given)...);
 }
 
 // The implementation that `cls`'s superclass gives `sel`, called on `receiver`.
 template <class Sig, class... Given>
 auto sendSuper(id receiver, Class cls, SEL sel, Given&&... given) {
-  return Send<Sig>::toSuper(receiver, class_getSuperclass(cls), sel, std::forward<Given>(given)...);
+  return Send<Sig>::toSuper(receiver, class_getSuperclass(cls), sel, static_cast<Given&&>(given)...);
 }
 
 inline bool respondsTo(id object, SEL sel) {

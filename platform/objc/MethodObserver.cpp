@@ -8,8 +8,8 @@ MethodObserver currentObserver = nullptr;
 
 void setMethodObserver(MethodObserver observer) { currentObserver = observer; }
 
-void noteMethodChange(MethodChange change, Class cls, SEL sel, const char* types) {
-  if (currentObserver != nullptr) currentObserver(change, cls, sel, types);
+void noteMethodChange(MethodChange change, Class cls, SEL sel, const char* types, const void* caller) {
+  if (currentObserver != nullptr) currentObserver(change, cls, sel, types, caller);
 }
 
 const char* describe(MethodChange change) {

@@ -1,10 +1,8 @@
 #pragma once
 // A strong reference: retains what it holds and releases it when it lets go. Objects are
-// reference-counted by the root class; every object the device makes starts at one.
+// reference-counted; every object the device makes starts at one.
 
 #include "platform/objc/Message.h"
-
-#include <utility>
 
 namespace objc {
 
@@ -27,7 +25,7 @@ inline id autorelease(id object) {
 class Ref {
  public:
   Ref() = default;
-  Ref(std::nullptr_t) {}
+  Ref(decltype(nullptr)) {}
   // Retains: for objects the caller does not own (a getter's result, a parameter).
   explicit Ref(id object) : object_(retain(object)) {}
   // Takes over a reference the caller owns (the result of alloc/init, new or copy).
@@ -38,9 +36,9 @@ class Ref {
   }
 
   Ref(const Ref& other) : object_(retain(other.object_)) {}
-  Ref(Ref&& other) noexcept : object_(std::exchange(other.object_, nil)) {}
+  Ref(Ref&& other) noexcept : object_(other.take()) {}
   Ref& operator=(Ref other) noexcept {
-    std::swap(object_, other.object_);
+    swap(other);
     return *this;
   }
   ~Ref() { release(object_); }
@@ -50,9 +48,17 @@ class Ref {
   explicit operator bool() const { return object_ != nil; }
 
   // Gives up ownership without releasing.
-  id take() { return std::exchange(object_, nil); }
+  id take() {
+    id owned = object_;
+    object_ = nil;
+    return owned;
+  }
   void reset() { Ref{}.swap(*this); }
-  void swap(Ref& other) noexcept { std::swap(object_, other.object_); }
+  void swap(Ref& other) noexcept {
+    id mine = object_;
+    object_ = other.object_;
+    other.object_ = mine;
+  }
 
   friend bool operator==(const Ref& a, const Ref& b) { return a.object_ == b.object_; }
   friend bool operator==(const Ref& a, id b) { return a.object_ == b; }

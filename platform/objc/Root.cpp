@@ -138,10 +138,10 @@ Class makeRootClass() {
 
   Class meta = object_getClass(asId(root));
   auto instance = [&](SEL sel, auto fn) {
-    class_addMethod(root, sel, toImp(fn), encodingOf(fn).c_str());
+    class_addMethod(root, sel, toImp(fn), encodingOf(fn));
   };
   auto classSide = [&](SEL sel, auto fn) {
-    class_addMethod(meta, sel, toImp(fn), encodingOf(fn).c_str());
+    class_addMethod(meta, sel, toImp(fn), encodingOf(fn));
   };
   classSide("alloc"_sel, &allocInstance);
   classSide("new"_sel, &newInstance);

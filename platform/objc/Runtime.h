@@ -1,13 +1,38 @@
 #pragma once
-// The host runtime as the rest of the repository sees it: the GNU Objective-C runtime's
-// C API, plus selectors that are registered once per name instead of hashed per call.
+// The runtime as the deliverables and the device both see it: the runtime's C interface
+// under the phone's names, on either target, and selectors registered once per spelling.
+//
+// The types and most functions come from the target's runtime (the GNU runtime's headers
+// on the stand-in device, the phone's declarations on the phone: abi/). What follows is
+// declared for both from the phone's documented interface: the message senders, which the
+// stand-in implements over the GNU runtime (a nil receiver answers zero in every integer
+// and floating-point result register), and associated objects (Associated.h).
+//
+// Nothing here needs more of the standard library than its freestanding headers: the
+// deliverables compile against it for the phone, where there is no C library to include.
 
-#include <objc/message.h>
-#include <objc/runtime.h>
+#if defined(__APPLE__)
+#include "platform/objc/abi/PhoneRuntime.h"
+#else
+#include "platform/objc/abi/GnuRuntime.h"
+#endif
 
-#include <algorithm>
 #include <cstddef>
-#include <cstdlib>
+
+extern "C" {
+// Declared without a prototype, as the phone's runtime declares them: a call casts
+// objc_msgSend to the method's own type (Message.h does). The receiver comes first, the
+// selector second, then the method's arguments.
+void objc_msgSend(void);
+void objc_msgSendSuper(void);  // the first argument is a struct objc_super*
+#if defined(__x86_64__)
+// On x86-64 a struct too large for registers comes back through memory, and its address
+// goes first: these take the receiver (or the objc_super*) second. arm64 has no such
+// variants: a memory result's address travels in a register of its own.
+void objc_msgSend_stret(void);
+void objc_msgSendSuper_stret(void);
+#endif
+}
 
 namespace objc {
 
@@ -22,7 +47,9 @@ using ::SEL;
 template <std::size_t N>
 struct FixedString {
   char chars[N]{};
-  constexpr FixedString(const char (&text)[N]) { std::copy_n(text, N, chars); }
+  constexpr FixedString(const char (&text)[N]) {
+    for (std::size_t i = 0; i < N; ++i) chars[i] = text[i];
+  }
 };
 
 // The selector of `Name`, registered with the runtime the first time this name is used;
@@ -56,18 +83,6 @@ Fn impAs(IMP imp) {
 template <class Fn>
 IMP toImp(Fn fn) {
   return reinterpret_cast<IMP>(reinterpret_cast<void (*)()>(fn));
-}
-
-// The method `cls` itself defines for `sel`, not one it inherits; null when it has none.
-inline Method ownMethod(Class cls, SEL sel) {
-  unsigned int count = 0;
-  Method* methods = class_copyMethodList(cls, &count);
-  Method found = nullptr;
-  for (unsigned int i = 0; i < count && found == nullptr; ++i) {
-    if (sel_isEqual(method_getName(methods[i]), sel)) found = methods[i];
-  }
-  std::free(methods);
-  return found;
 }
 
 inline id asId(Class cls) { return reinterpret_cast<id>(cls); }

@@ -10,15 +10,15 @@ namespace objc {
 
 template <>
 struct TypeEncoding<CGColorRef> {
-  static constexpr std::string_view value = "^{CGColor=}";
+  static constexpr const char* value = "^{CGColor=}";
 };
 template <>
 struct TypeEncoding<CGImageRef> {
-  static constexpr std::string_view value = "^{CGImage=}";
+  static constexpr const char* value = "^{CGImage=}";
 };
 template <>
 struct TypeEncoding<CGContextRef> {
-  static constexpr std::string_view value = "^{CGContext=}";
+  static constexpr const char* value = "^{CGContext=}";
 };
 
 }  // namespace objc

@@ -1,3 +1,4 @@
+#include "platform/objc/Methods.h"
 #include "platform/objc/MethodObserver.h"
 #include "platform/substrate/Substrate.h"
 

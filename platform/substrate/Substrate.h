@@ -1,9 +1,9 @@
 #pragma once
-// The substrate: replaces host methods keeping the previous implementation for
-// call-through, finds instance variables by name, and loads libraries into the host.
+// The substrate as a library compiles against it: MSHookMessageEx replaces a host method
+// and keeps the previous implementation for call-through, and MSHookIvar finds an instance
+// variable by name. Declared from the substrate's documented interface; on the phone
+// CydiaSubstrate provides MSHookMessageEx, on the stand-in device platform/substrate does.
 
-#include "platform/objc/ClassBuilder.h"
-#include "platform/objc/Ivar.h"
 #include "platform/objc/Runtime.h"
 
 extern "C" {
@@ -15,27 +15,23 @@ extern "C" {
 void MSHookMessageEx(Class cls, SEL sel, IMP replacement, IMP* slot);
 }
 
-// A pointer to `object`'s instance variable `name`, or null when its class has none.
+// A pointer to `object`'s instance variable `name`, or null when its class has none or
+// `object` is nil: the substrate's MSHookIvar, over the runtime's variable lookup, with the
+// missing variable told apart instead of handed back as a reference to nothing.
 template <class T>
 T* MSHookIvar(id object, const char* name) {
-  return objc::ivarPointer<T>(object, name);
+  if (object == nil) return nullptr;
+  Ivar variable = object_getInstanceVariable(object, name, nullptr);
+  if (variable == nullptr) return nullptr;
+  return reinterpret_cast<T*>(reinterpret_cast<char*>(object) + ivar_getOffset(variable));
 }
 
 namespace substrate {
 
-// MSHookMessageEx with a typed replacement and slot. The replacement's C++ type must match
-// the encoding of the method it replaces; a mismatch stops the load. Answers whether the
-// hook was installed.
+// MSHookMessageEx with a typed replacement and slot. Answers whether the hook was
+// installed; the slot is written only then.
 template <class Fn>
-bool hookMessage(Class cls, SEL sel, Fn replacement, Fn* slot) {
-  if (cls != Nil) {
-    if (Method existing = class_getInstanceMethod(cls, sel)) {
-      if (!objc::sameEncoding(objc::encodingOf<Fn>(), method_getTypeEncoding(existing))) {
-        objc::fatal("hooking -[%s %s]: replacement is %s, host method is %s", class_getName(cls), sel_getName(sel),
-                    objc::encodingOf<Fn>().c_str(), method_getTypeEncoding(existing));
-      }
-    }
-  }
+bool hook(Class cls, SEL sel, Fn replacement, Fn* slot) {
   IMP previous = nullptr;
   MSHookMessageEx(cls, sel, objc::toImp(replacement), &previous);
   if (previous == nullptr) return false;

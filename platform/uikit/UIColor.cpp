@@ -15,7 +15,7 @@
 namespace objc {
 template <>
 struct TypeEncoding<CGFloat*> {
-  static constexpr std::string_view value = "^d";
+  static constexpr const char* value = "^d";
 };
 }  // namespace objc
 

@@ -72,7 +72,7 @@ void animateWithDurationAnimationsCompletion(id, SEL, double duration, id animat
   openBlocks().pop_back();
 
   auto shared = std::make_shared<Completion>();
-  shared->block = objc::Ref(completion);
+  shared->block = objc::copyBlock(completion);
   for (const Change& change : block.changes) {
     if (quartzcore::sameValue(change.from, change.to)) continue;
     ++shared->running;
@@ -126,7 +126,7 @@ void registerUIViewAnimation() {
   Class view = objc::getClass("UIView");
   Class meta = object_getClass(objc::asId(view));
   auto add = [meta](SEL sel, auto implementation) {
-    if (!class_addMethod(meta, sel, objc::toImp(implementation), objc::encodingOf(implementation).c_str())) {
+    if (!class_addMethod(meta, sel, objc::toImp(implementation), objc::encodingOf(implementation))) {
       objc::fatal("+[UIView %s] is defined twice", sel_getName(sel));
     }
   };

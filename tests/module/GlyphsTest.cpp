@@ -5,7 +5,7 @@
 #include "tests/support/ImageCompare.h"
 
 #include "platform/coregraphics/CGColor.h"
-#include "platform/substrate/Substrate.h"
+#include "platform/substrate/CheckedHook.h"
 #include "platform/uikit/UIGraphics.h"
 #include "platform/uikit/UIKit.h"
 

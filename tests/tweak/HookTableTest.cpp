@@ -1,4 +1,5 @@
 #include "platform/objc/ClassBuilder.h"
+#include "platform/objc/Encoding.h"
 #include "platform/objc/Singleton.h"
 #include "tests/tweak/TweakTest.h"
 
@@ -81,6 +82,34 @@ TEST(HookTable, InstallsEveryRowInOrderWithItsEncoding) {
       EXPECT_EQ(rows[i].fields["types"], kTable[i].types);
     }
   }
+}
+
+// Each replacement is called with the host method's arguments: its C++ type must be the
+// host method's, or the first call corrupts memory. Checked against the table the library
+// was built with, which is also the table above.
+TEST(HookTable, EveryReplacementHasTheTypesOfTheHostMethodItReplaces) {
+  auto booted = tweaktest::boot(plist::Dictionary{{"isEnabled", true}});
+  const HookTableView table = booted.tweak->hookTable();
+  std::size_t row = 0;
+  for (std::size_t c = 0; c < table.count; ++c) {
+    const HookedClass& hooked = table.classes[c];
+    Class cls = objc::getClass(hooked.name);
+    ASSERT_NE(cls, Nil) << hooked.name;
+    for (const HookRow& entry : hooked.rows) {
+      ASSERT_LT(row, kTable.size());
+      EXPECT_EQ(hooked.name, kTable[row].cls);
+      EXPECT_EQ(entry.selector, kTable[row].selector);
+      EXPECT_EQ(entry.adds, !kTable[row].types.empty()) << entry.selector;
+      ++row;
+      if (entry.adds) continue;
+      Method replaced = class_getInstanceMethod(cls, sel_registerName(entry.selector));
+      ASSERT_NE(replaced, nullptr) << entry.selector;
+      EXPECT_TRUE(objc::sameEncoding(entry.types, method_getTypeEncoding(replaced)))
+          << "-[" << hooked.name << " " << entry.selector << "]: replacement " << entry.types << ", host "
+          << method_getTypeEncoding(replaced);
+    }
+  }
+  EXPECT_EQ(row, kTable.size());
 }
 
 TEST(HookTable, AttachesTheMotionManagerCategoryFirst) {

@@ -1,5 +1,6 @@
 #include "tests/tweak/Inspection.h"
 
+#include "tweak/HookTable.h"
 #include "tweak/ScreenWake.h"
 #include "tweak/Settings.h"
 #include "tweak/State.h"
@@ -15,6 +16,6 @@ extern "C" __attribute__((visibility("default"))) const TweakInspection* tessaro
       &isLocked, &reachavilityDisabled, &disableActions, &disabled, &deviceMotionTimer, &disableMotionDetector,
       &disableMotionDetector2, &motionType, &rollingX, &rollingY, &rollingZ,
       &wakeScreen, &hapticVibe, &updateInterval,
-      &TessaroToggleModule, &randomColor};
+      &TessaroToggleModule, &randomColor, &hookTableForInspection};
   return &inspection;
 }

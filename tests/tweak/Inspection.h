@@ -3,6 +3,7 @@
 // the inspectable variant, built from the same objects, adds tessaroInspect.
 
 #include "platform/objc/Runtime.h"
+#include "tweak/HookTable.h"
 
 struct TweakInspection {
   BOOL* isEnabled;
@@ -41,6 +42,9 @@ struct TweakInspection {
 
   id* TessaroToggleModule;
   id (*randomColor)();
+
+  // The hook table as the library installs it.
+  HookTableView (*hookTable)();
 };
 
 extern "C" const TweakInspection* tessaroInspect();

@@ -1,7 +1,6 @@
 #include "tweak/host/Host.h"
 
 #include "platform/foundation/CFNotificationCenter.h"
-#include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Literals.h"
 #include "tweak/Settings.h"
 
@@ -64,12 +63,6 @@ void endTimer(id& timer) {
   timer = nil;
 }
 
-void dispatchAfter(double seconds, std::function<void()> work) {
-  objc::Ref block = objc::makeBlock<void()>(std::move(work));
-  dispatch_after(dispatch_time(DISPATCH_TIME_NOW, static_cast<std::int64_t>(seconds * NSEC_PER_SEC)),
-                 dispatch_get_main_queue(), block);
-}
-
 void postNotification(id name) {
   CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), name, nullptr, nil, 1);
 }
@@ -101,12 +94,8 @@ float floatIn(id dictionary, id key) {
   return objc::respondsTo(value, "floatValue"_sel) ? send<float()>(value, "floatValue"_sel) : 0.0f;
 }
 
-void animate(double seconds, std::function<void()> changes, std::function<void(BOOL)> then) {
-  objc::Ref block = objc::makeBlock<void()>(std::move(changes));
-  objc::Ref completion = objc::makeBlock<void(BOOL)>([then = std::move(then)](BOOL finished) {
-    if (then) then(finished);
-  });
-  send<void(double, id, id)>(UIView(), "animateWithDuration:animations:completion:"_sel, seconds, block.get(), completion.get());
+void animateBlocks(double seconds, id changes, id completion) {
+  send<void(double, id, id)>(UIView(), "animateWithDuration:animations:completion:"_sel, seconds, changes, completion);
 }
 
 id rootFolderView() {

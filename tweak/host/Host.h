@@ -3,10 +3,11 @@
 // on first use and cached; a missing class is nil, and every message to nil answers NO, 0
 // or nil, so the test that used it simply fails.
 
+#include "platform/foundation/Dispatch.h"
 #include "platform/objc/Block.h"
 #include "platform/objc/Message.h"
 
-#include <functional>
+#include <cstdint>
 
 namespace host {
 
@@ -39,8 +40,15 @@ void simulateHomeButtonPress();
 id scheduleTimer(double interval, id target, SEL action, BOOL repeats);
 // Ending a timer is always to invalidate it and then clear the reference.
 void endTimer(id& timer);
-// Work on the main queue after `seconds`.
-void dispatchAfter(double seconds, std::function<void()> work);
+
+// `work` (any callable without arguments) on the main queue after `seconds`.
+template <class Work>
+void dispatchAfter(double seconds, Work work) {
+  objc::Ref block = objc::makeBlock<void()>(static_cast<Work&&>(work));
+  dispatch_after(dispatch_time(DISPATCH_TIME_NOW, static_cast<std::int64_t>(seconds * NSEC_PER_SEC)),
+                 dispatch_get_main_queue(), block);
+}
+
 // Posts a system-wide notification, delivered immediately, without object or payload.
 void postNotification(id name);
 
@@ -60,9 +68,24 @@ bool flagIn(id dictionary, id key);
 // A number of a dictionary read with floatValue; 0 when the key is missing or its value has
 // no floatValue (an array, say).
 float floatIn(id dictionary, id key);
-// [UIView animateWithDuration:animations:completion:]; the completion is told whether the
-// animation ran its course, and does nothing when not given.
-void animate(double seconds, std::function<void()> changes, std::function<void(BOOL finished)> completion = {});
+
+// [UIView animateWithDuration:animations:completion:] with two blocks made here.
+void animateBlocks(double seconds, id changes, id completion);
+
+// An animation of `seconds` whose block runs `changes`; `then(BOOL finished)` is told
+// whether it ran its course.
+template <class Changes, class Then>
+void animate(double seconds, Changes changes, Then then) {
+  objc::Ref block = objc::makeBlock<void()>(static_cast<Changes&&>(changes));
+  objc::Ref completion = objc::makeBlock<void(BOOL)>(static_cast<Then&&>(then));
+  animateBlocks(seconds, block, completion);
+}
+
+// The same, with a completion that does nothing.
+template <class Changes>
+void animate(double seconds, Changes changes) {
+  animate(seconds, static_cast<Changes&&>(changes), [](BOOL) {});
+}
 
 // [[[SBIconController sharedInstance] _rootFolderController] rootFolderView]: the home
 // screen's root folder view, or nil.

@@ -1,7 +1,9 @@
 // The category `update` on CMMotionManager: the sampling timer and its action. Attached
 // when the library loads, before any other initialiser of the tweak runs.
 
-#include "platform/objc/ClassBuilder.h"
+#include "tweak/motion/MotionManagerUpdate.h"
+
+#include "platform/objc/Encoding.h"
 #include "tweak/Settings.h"
 #include "tweak/State.h"
 #include "tweak/host/Host.h"
@@ -20,10 +22,14 @@ void update(id self, SEL) {
 // One classification step on the shared lock-screen manager; the receiver plays no part.
 void updateData(id, SEL) { objc::send<void()>(host::lockScreenManager(), "getAcceleration"_sel); }
 
-__attribute__((constructor(101))) void attachUpdateCategory() {
-  Class cls = objc_getClass("CMMotionManager");
-  objc::addMethod(cls, "update"_sel, &update, "v16@0:8");
-  objc::addMethod(cls, "updateData"_sel, &updateData, "v16@0:8");
-}
+constexpr const char* kNoArgumentsNoResult = "v16@0:8";
+static_assert(objc::sameEncoding(objc::encodingOf(&update), kNoArgumentsNoResult));
+static_assert(objc::sameEncoding(objc::encodingOf(&updateData), kNoArgumentsNoResult));
 
 }  // namespace
+
+void attachUpdateCategory() {
+  Class cls = objc_getClass("CMMotionManager");
+  class_addMethod(cls, "update"_sel, objc::toImp(&update), kNoArgumentsNoResult);
+  class_addMethod(cls, "updateData"_sel, objc::toImp(&updateData), kNoArgumentsNoResult);
+}

@@ -1,11 +1,10 @@
 #include "tweak/styling/Styling.h"
 
+#include "platform/core/Arc4Random.h"
 #include "platform/foundation/Literals.h"
 #include "platform/objc/Message.h"
 #include "platform/substrate/Substrate.h"
 #include "tweak/host/Host.h"
-
-#include <stdlib.h>
 
 using namespace objc::literals;
 using namespace foundation::literals;

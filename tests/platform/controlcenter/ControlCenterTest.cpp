@@ -7,7 +7,7 @@
 #include "platform/device/Device.h"
 #include "platform/objc/AutoreleasePool.h"
 #include "platform/objc/Message.h"
-#include "platform/substrate/Substrate.h"
+#include "platform/substrate/CheckedHook.h"
 #include "platform/foundation/Foundation.h"
 
 #include <gtest/gtest.h>

@@ -63,13 +63,13 @@ TEST(MessagingDeathTest, AnUnrecognizedSelectorAbortsNamingClassAndSelector) {
 }
 
 TEST(Encoding, FollowsTheRuntimeLetters) {
-  EXPECT_EQ(objc::encodingOf<void (*)(id, SEL)>(), "v@:");
-  EXPECT_EQ(objc::encodingOf<id (*)(id, SEL)>(), "@@:");
-  EXPECT_EQ(objc::encodingOf<void (*)(id, SEL, id)>(), "v@:@");
-  EXPECT_EQ(objc::encodingOf<BOOL (*)(id, SEL, id, id)>(), "c@:@@");
-  EXPECT_EQ(objc::encodingOf<void (*)(id, SEL, BOOL, BOOL, int)>(), "v@:cci");
-  EXPECT_EQ(objc::encodingOf<void (*)(id, SEL, long long, float, double)>(), "v@:qfd");
-  EXPECT_EQ(objc::encodingOf<Triple (*)(id, SEL)>(), "{Triple=ddd}@:");
+  EXPECT_STREQ(objc::encodingOf<void (*)(id, SEL)>(), "v@:");
+  EXPECT_STREQ(objc::encodingOf<id (*)(id, SEL)>(), "@@:");
+  EXPECT_STREQ(objc::encodingOf<void (*)(id, SEL, id)>(), "v@:@");
+  EXPECT_STREQ(objc::encodingOf<BOOL (*)(id, SEL, id, id)>(), "c@:@@");
+  EXPECT_STREQ(objc::encodingOf<void (*)(id, SEL, BOOL, BOOL, int)>(), "v@:cci");
+  EXPECT_STREQ(objc::encodingOf<void (*)(id, SEL, long long, float, double)>(), "v@:qfd");
+  EXPECT_STREQ(objc::encodingOf<Triple (*)(id, SEL)>(), "{Triple=ddd}@:");
 }
 
 TEST(Encoding, ComparesWithoutFrameOffsets) {
