@@ -2,6 +2,7 @@
 
 #include "platform/core/HostCall.h"
 #include "platform/objc/ClassBuilder.h"
+#include "platform/objc/Methods.h"
 
 #include <algorithm>
 

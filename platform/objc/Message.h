@@ -88,7 +88,7 @@ inline bool respondsTo(id object, SEL sel) {
 // built without a method never sends it. Yields zero otherwise, as a message to nil does.
 template <class Sig, class... Given>
 auto sendIfImplemented(id receiver, SEL sel, Given&&... given) {
-  using R = decltype(send<Sig>(receiver, sel, std::forward<Given>(given)...));
+  using R = decltype(send<Sig>(receiver, sel, static_cast<Given&&>(given)...));
   if (!respondsTo(receiver, sel)) {
     if constexpr (std::is_void_v<R>) {
       return;
@@ -96,7 +96,7 @@ auto sendIfImplemented(id receiver, SEL sel, Given&&... given) {
       return R{};
     }
   }
-  return send<Sig>(receiver, sel, std::forward<Given>(given)...);
+  return send<Sig>(receiver, sel, static_cast<Given&&>(given)...);
 }
 
 }  // namespace objc
