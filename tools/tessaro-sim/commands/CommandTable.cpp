@@ -201,8 +201,10 @@ void printCommands(std::ostream& out, TableFormat format) {
         json["description"] = row.description;
         out << json.dump() << "\n";
       } else if (format == TableFormat::Text) {
+        // A usage wider than the column has the rest of its row on a line of its own.
         std::string usage(row.usage);
-        if (usage.size() < width) usage.resize(width, ' ');
+        if (usage.size() > width) usage += "\n" + std::string(width + 2, ' ');
+        else usage.resize(width, ' ');
         std::string when = whenName(row.when);
         when.resize(13, ' ');
         out << "  " << usage << "  " << when << row.description << "\n";
