@@ -44,17 +44,21 @@ id autoreleaseBlock(id self, SEL) {
 }
 long long blockRetainCount(id self, SEL) { return (layoutOf(self)->flags & kRefcountMask) / 2; }
 
+// A named function, not a lambda in the static's initialiser: clang 14 crashes parsing that
+// lambda when NDEBUG is defined (the sanitizer build).
+Class makeHeapBlockClass() {
+  Class base = ClassBuilder("NSBlock", rootClass())
+                   .method("retain"_sel, &retainBlock)
+                   .method("copy"_sel, &retainBlock)
+                   .method("release"_sel, &releaseBlock)
+                   .method("autorelease"_sel, &autoreleaseBlock)
+                   .method("retainCount"_sel, &blockRetainCount)
+                   .build();
+  return ClassBuilder("__NSMallocBlock__", base).build();
+}
+
 Class heapBlockClass() {
-  static const Class cls = [] {
-    Class base = ClassBuilder("NSBlock", rootClass())
-                     .method("retain"_sel, &retainBlock)
-                     .method("copy"_sel, &retainBlock)
-                     .method("release"_sel, &releaseBlock)
-                     .method("autorelease"_sel, &autoreleaseBlock)
-                     .method("retainCount"_sel, &blockRetainCount)
-                     .build();
-    return ClassBuilder("__NSMallocBlock__", base).build();
-  }();
+  static const Class cls = makeHeapBlockClass();
   return cls;
 }
 
