@@ -30,34 +30,48 @@ bool isPlaceholder(std::string_view word) {
   return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) { return std::isupper(static_cast<unsigned char>(c)); });
 }
 
-bool matches(std::string_view pattern, const Token& token) {
-  if (isPlaceholder(pattern)) return true;
-  if (token.quoted) return false;
-  const auto alternatives = split(pattern, '|');
-  return std::find(alternatives.begin(), alternatives.end(), token.text) != alternatives.end();
+// A row's words, each as its alternatives (none: a placeholder), split once for every line.
+struct Pattern {
+  const CommandRow* row;
+  std::vector<std::vector<std::string_view>> words;
+};
+
+const std::vector<Pattern>& patterns() {
+  static const std::vector<Pattern> all = [] {
+    std::vector<Pattern> made;
+    for (const CommandFamily& family : commandFamilies()) {
+      for (const CommandRow& row : family.rows) {
+        Pattern pattern{&row, {}};
+        for (std::string_view word : wordsOf(row)) {
+          pattern.words.push_back(isPlaceholder(word) ? std::vector<std::string_view>{} : split(word, '|'));
+        }
+        made.push_back(std::move(pattern));
+      }
+    }
+    return made;
+  }();
+  return all;
 }
 
-// How many of the row's words the line starts with.
-std::size_t matchedWords(const CommandRow& row, const Line& line) {
-  const auto words = wordsOf(row);
+bool matches(const std::vector<std::string_view>& alternatives, const Token& token) {
+  if (alternatives.empty()) return true;
+  return !token.quoted && std::find(alternatives.begin(), alternatives.end(), token.text) != alternatives.end();
+}
+
+// How many of the pattern's words the line starts with.
+std::size_t matchedWords(const Pattern& pattern, const Line& line) {
   std::size_t n = 0;
-  while (n < words.size() && n < line.size() && matches(words[n], line[n])) ++n;
+  while (n < pattern.words.size() && n < line.size() && matches(pattern.words[n], line[n])) ++n;
   return n;
 }
 
 const CommandRow* rowFor(const Line& line) {
-  const CommandRow* best = nullptr;
-  std::size_t bestWords = 0;
-  for (const CommandFamily& family : commandFamilies()) {
-    for (const CommandRow& row : family.rows) {
-      const std::size_t words = wordsOf(row).size();
-      if (matchedWords(row, line) == words && words > bestWords) {
-        best = &row;
-        bestWords = words;
-      }
-    }
+  const Pattern* best = nullptr;
+  for (const Pattern& pattern : patterns()) {
+    const std::size_t words = pattern.words.size();
+    if (matchedWords(pattern, line) == words && (best == nullptr || words > best->words.size())) best = &pattern;
   }
-  return best;
+  return best ? best->row : nullptr;
 }
 
 std::string canonical(std::string_view word) { return std::string(split(word, '|').front()); }
@@ -65,15 +79,11 @@ std::string canonical(std::string_view word) { return std::string(split(word, '|
 // The line starts like some rows and matches none: say what could follow.
 [[noreturn]] void refuse(const Line& line) {
   std::size_t deepest = 0;
-  for (const CommandFamily& family : commandFamilies()) {
-    for (const CommandRow& row : family.rows) deepest = std::max(deepest, matchedWords(row, line));
-  }
+  for (const Pattern& pattern : patterns()) deepest = std::max(deepest, matchedWords(pattern, line));
   if (deepest == 0) line.fail("unknown command " + quote(line.word(0)));
   std::vector<const CommandRow*> candidates;
-  for (const CommandFamily& family : commandFamilies()) {
-    for (const CommandRow& row : family.rows) {
-      if (matchedWords(row, line) == deepest) candidates.push_back(&row);
-    }
+  for (const Pattern& pattern : patterns()) {
+    if (matchedWords(pattern, line) == deepest) candidates.push_back(pattern.row);
   }
   std::string usages;
   for (const CommandRow* row : candidates) usages += (usages.empty() ? "" : " | ") + std::string(row->usage);
