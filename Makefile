@@ -6,7 +6,7 @@ JOBS      ?= $(shell nproc)
 CMAKE_ARGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_SANITIZE=$(SANITIZE) \
              $(if $(CXX_COMPILER),-DCMAKE_CXX_COMPILER=$(CXX_COMPILER),)
 
-.PHONY: run test build build-sim configure deps bench pictures clean
+.PHONY: run test build build-sim configure deps bench pictures package clean
 
 # No "Entering directory" lines from the build's own make.
 MAKEFLAGS += --no-print-directory
@@ -27,6 +27,12 @@ bench: build
 	$(BUILD)/bench/module-bench
 	$(BUILD)/bench/recording-bench
 	$(BUILD)/bench/sweep-bench
+
+# Both packages: com.brel.tessaro_VERSION_iphoneos-arm.deb for a jailbroken phone (built
+# with everything) and tessaro-sim_VERSION_amd64.deb for a Debian host (CPack), in $(BUILD).
+package: build
+	cmake --build $(BUILD) --target package
+	@ls $(BUILD)/*.deb $(BUILD)/packages/*.deb
 
 # The pictures of docs/SCENARIOS.md, made again by their scenario or replay.
 pictures: build-sim

@@ -11,6 +11,9 @@ packages=(
   libcairo2-dev libpango1.0-dev fonts-inter
   libsimdjson-dev gnuplot-nox libelf-dev
   binutils pkg-config
+  # The phone build and its packages: clang with libc++'s headers, ld64.lld, the LLVM
+  # object tools, dpkg-deb and dpkg-shlibdeps; unshare for the installed-simulator test.
+  lld-14 llvm-14 libc++-14-dev dpkg dpkg-dev util-linux
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "platform/controlcenter/ControlCenter.h"
 #include "platform/core/DeviceRoot.h"
+#include "platform/core/Installation.h"
 #include "platform/core/HostClasses.h"
 #include "platform/core/Random.h"
 #include "platform/core/RunLoop.h"
@@ -9,6 +10,7 @@
 #include "platform/coremotion/CoreMotion.h"
 #include "platform/device/HostVariants.h"
 #include "platform/device/MessageTrace.h"
+#include "platform/device/TweakFilter.h"
 #include "platform/foundation/CFNotificationCenter.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/frontboard/FrontBoard.h"
@@ -26,6 +28,7 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <fstream>
 
 namespace device {
 namespace {
@@ -86,8 +89,8 @@ void installTweak(const std::filesystem::path& library) {
   std::error_code error;
   std::filesystem::create_symlink(std::filesystem::absolute(library), *directory / "Tessaro.dylib", error);
   if (error) objc::fatal("cannot install %s: %s", library.c_str(), error.message().c_str());
-  plist::Dictionary filter{{"Filter", plist::Dictionary{{"Bundles", plist::Array{plist::Value("com.apple.springboard")}}}}};
-  plist::writeDictionaryAtomically(filter, *directory / "Tessaro.plist");
+  // The filter the package installs, byte for byte.
+  std::ofstream(*directory / "Tessaro.plist", std::ios::binary) << kTweakFilter;
 }
 
 // Puts the module bundle into Control Center's bundles directory, as its package does.
@@ -183,7 +186,7 @@ Device::Device(const BootOptions& options) {
 
 std::filesystem::path Device::builtModuleBundle() {
   if (const char* override = std::getenv("TESSARO_MODULE_BUNDLE")) return override;
-  return TESSARO_BUILT_MODULE;
+  return core::locate("lib/tessaro/TessaroModule.bundle", TESSARO_BUILT_MODULE);
 }
 
 bool Device::openControlCenter() {
@@ -240,7 +243,7 @@ bool Device::snapshotToggle(const std::string& identifier, const std::filesystem
 
 std::filesystem::path Device::builtTweakLibrary() {
   if (const char* override = std::getenv("TESSARO_TWEAK_LIBRARY")) return override;
-  return TESSARO_BUILT_TWEAK;
+  return core::locate("lib/tessaro/Tessaro.dylib", TESSARO_BUILT_TWEAK);
 }
 
 double Device::now() const { return core::RunLoop::main().now(); }

@@ -8,21 +8,16 @@
 
 namespace foundation {
 
-namespace detail {
-
-// A named function, not a lambda in the static's initialiser below: clang 14 crashes
-// instantiating that lambda when NDEBUG is defined (the sanitizer build).
-inline id makeConstantString(const char* text) {
+// A new NSString of `text`, owned by the caller.
+inline id newString(const char* text) {
   using namespace objc::literals;
   return objc::send<id(const char*)>(objc::send<id()>(objc_getClass("NSString"), "alloc"_sel), "initWithUTF8String:"_sel,
                                      text);
 }
 
-}  // namespace detail
-
 template <objc::FixedString Text>
 id constantString() {
-  static const id string = detail::makeConstantString(Text.chars);
+  static const id string = newString(Text.chars);
   return string;
 }
 

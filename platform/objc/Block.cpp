@@ -44,8 +44,6 @@ id autoreleaseBlock(id self, SEL) {
 }
 long long blockRetainCount(id self, SEL) { return (layoutOf(self)->flags & kRefcountMask) / 2; }
 
-// A named function, not a lambda in the static's initialiser: clang 14 crashes parsing that
-// lambda when NDEBUG is defined (the sanitizer build).
 Class makeHeapBlockClass() {
   Class base = ClassBuilder("NSBlock", rootClass())
                    .method("retain"_sel, &retainBlock)

@@ -9,9 +9,6 @@
 
 namespace substrate {
 
-namespace {
-
-// Empty when the filter admits the bundle, otherwise why not.
 std::string filterVerdict(const std::filesystem::path& filterPath, std::string_view bundle) {
   std::error_code error;
   if (!std::filesystem::exists(filterPath, error)) return "no filter";
@@ -28,8 +25,6 @@ std::string filterVerdict(const std::filesystem::path& filterPath, std::string_v
   }
   return "filter names other bundles";
 }
-
-}  // namespace
 
 std::vector<LoadResult> loadDynamicLibraries(const std::filesystem::path& directory, std::string_view bundleIdentifier) {
   std::vector<std::filesystem::path> libraries;

@@ -16,6 +16,10 @@ struct LoadResult {
   std::string reason;   // why it was not loaded
 };
 
+// Empty when the filter property list at `filterPath` admits the bundle `bundleIdentifier`,
+// otherwise why not: "no filter", "malformed filter", "filter names other bundles".
+std::string filterVerdict(const std::filesystem::path& filterPath, std::string_view bundleIdentifier);
+
 // Libraries are "NAME.dylib" with their filter "NAME.plist" beside them:
 //   { Filter = { Bundles = ( "com.apple.springboard" ); }; }
 // No filter, a malformed one, or one for other bundles: not loaded.
