@@ -80,6 +80,8 @@ BOOL isSelected(id self, SEL) { return buttonOf(self).selected ? YES : NO; }
 
 }  // namespace
 
+id highlightViewOf(id button) { return button != nil ? highlightSlot(button) : nil; }
+
 void registerCCUIButtonModuleView(const Options& options) {
   core::defineHostClass(
       "CCUIButtonModuleView",

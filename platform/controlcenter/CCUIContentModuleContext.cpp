@@ -1,6 +1,7 @@
 // CCUIContentModuleContext: what Control Center tells a module about itself, its
 // identifier.
 
+#include "platform/core/HostCall.h"
 #include "platform/core/HostClasses.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/objc/ClassBuilder.h"
@@ -20,7 +21,12 @@ id initWithModuleIdentifier(id self, SEL, id identifier) {
   return self;
 }
 
-id moduleIdentifier(id self, SEL) { return objc::stateOf<ContextState>(self).identifier; }
+id moduleIdentifier(id self, SEL sel) {
+  id identifier = objc::stateOf<ContextState>(self).identifier;
+  const auto text = foundation::stringOf(identifier);
+  core::recordQuery(self, sel, "", text ? "\"" + *text + "\"" : "nil");
+  return identifier;
+}
 
 }  // namespace
 

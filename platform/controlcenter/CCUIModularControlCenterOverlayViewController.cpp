@@ -70,7 +70,7 @@ void beginPresentation(id self, SEL sel, BOOL animated, BOOL interactive) {
       const CGRect slot = toggleFrame(i);
       send<void(CGPoint)>(toggle, "setCenter:"_sel, CGPointMake(CGRectGetMidX(slot), CGRectGetMidY(slot)));
     }
-    send<void()>(controller, "refreshState"_sel);
+    objc::sendIfImplemented<void()>(controller, "refreshState"_sel);
   }
   if (send<id()>(sheet, "superview"_sel) == nil) send<void(id)>(window(), "addSubview:"_sel, sheet);
   send<void()>(window(), "makeKeyAndVisible"_sel);
@@ -78,7 +78,7 @@ void beginPresentation(id self, SEL sel, BOOL animated, BOOL interactive) {
 }
 
 void presentAnimated(id self, SEL, BOOL animated, id completion) {
-  send<void(BOOL, BOOL)>(self, "_beginPresentationAnimated:interactive:"_sel, animated, NO);
+  objc::sendIfImplemented<void(BOOL, BOOL)>(self, "_beginPresentationAnimated:interactive:"_sel, animated, NO);
   core::record("controlCenter", "presented", {{"presented", true}});
   objc::callBlock<void()>(completion);
 }

@@ -31,7 +31,7 @@ void setSelected(id self, SEL sel, BOOL selected) {
 }
 
 // Re-reads the state into the toggle's view.
-void refreshState(id self, SEL) { send<void()>(send<id()>(self, "contentViewController"_sel), "refreshState"_sel); }
+void refreshState(id self, SEL) { objc::sendIfImplemented<void()>(send<id()>(self, "contentViewController"_sel), "refreshState"_sel); }
 
 id contentViewController(id self, SEL) {
   ModuleState& state = moduleOf(self);

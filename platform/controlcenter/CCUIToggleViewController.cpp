@@ -8,6 +8,7 @@
 #include "platform/objc/ClassBuilder.h"
 #include "platform/objc/Message.h"
 #include "platform/controlcenter/Classes.h"
+#include "platform/uikit/UIKit.h"
 
 namespace controlcenter::detail {
 namespace {
@@ -19,11 +20,16 @@ using core::recordHostCall;
 struct ControllerState {
   id module = nil;  // not retained: the module holds its controller
   objc::Ref buttonView;
+  std::size_t hostRadiusSets = 0;
 };
 
 ControllerState& controllerOf(id self) { return objc::stateOf<ControllerState>(self); }
 
-id module(id self, SEL) { return controllerOf(self).module; }
+id module(id self, SEL sel) {
+  id module = controllerOf(self).module;
+  core::recordQuery(self, sel, "", module ? objc::nameOf(objc::classOf(module)) : "nil");
+  return module;
+}
 void setModule(id self, SEL, id module) { controllerOf(self).module = module; }
 id buttonView(id self, SEL) { return controllerOf(self).buttonView; }
 
@@ -36,15 +42,14 @@ void loadView(id self, SEL) {
       send<id(CGRect)>(send<id()>(objc::getClass("CCUIButtonModuleView"), "alloc"_sel), "initWithFrame:"_sel, bounds));
   send<void(id)>(view.get(), "addSubview:"_sel, controllerOf(self).buttonView.get());
   send<void(id)>(self, "setView:"_sel, view.get());
+  controllerOf(self).hostRadiusSets = uikit::cornerRadiusSets(view.get());
 }
 
 void show(id self) {
   id module = controllerOf(self).module;
   id button = controllerOf(self).buttonView;
   const BOOL selected = send<BOOL()>(module, "isSelected"_sel);
-  id glyph = selected ? send<id()>(module, "selectedIconGlyph"_sel) : nil;
-  if (glyph == nil) glyph = send<id()>(module, "iconGlyph"_sel);
-  send<void(id)>(button, "setGlyphImage:"_sel, glyph);
+  send<void(id)>(button, "setGlyphImage:"_sel, glyphShown(module, selected == YES));
   id color = selected ? send<id()>(module, "selectedColor"_sel) : send<id()>(objc::getClass("UIColor"), "whiteColor"_sel);
   send<void(id)>(button, "setGlyphColor:"_sel, color);
   send<void(BOOL)>(button, "setSelected:"_sel, selected);
@@ -70,6 +75,13 @@ void buttonTapped(id self, SEL sel, id) {
 }
 
 }  // namespace
+
+id glyphShown(id module, bool selected) {
+  id glyph = selected ? send<id()>(module, "selectedIconGlyph"_sel) : nil;
+  return glyph != nil ? glyph : send<id()>(module, "iconGlyph"_sel);
+}
+
+std::size_t hostRadiusSets(id controller) { return controllerOf(controller).hostRadiusSets; }
 
 void registerCCUIToggleViewController() {
   core::defineHostClass(

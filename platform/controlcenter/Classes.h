@@ -57,6 +57,14 @@ const std::vector<Entry>& registry();
 id window();
 void setPresented(bool presented);
 
+// The glyph the host shows for a module in a state: when selected its selected glyph, or
+// its plain one when it has none; when not, its plain glyph.
+id glyphShown(id module, bool selected);
+// The highlight view of a toggle's button; nil without one.
+id highlightViewOf(id button);
+// How often the toggle's view had its radius set when the host had built it.
+std::size_t hostRadiusSets(id controller);
+
 // Size and corner radius of a toggle, as the host lays them out.
 inline constexpr double kToggleSide = 64;
 inline constexpr double kToggleRadius = 19;

@@ -158,7 +158,24 @@ std::optional<Look> look(const std::string& identifier) {
   const quartzcore::TransformParts parts = quartzcore::decompose(shown.transform);
   look.scaleX = parts.scaleX;
   look.scaleY = parts.scaleY;
+  look.radiusUnset = uikit::cornerRadiusSets(send<id()>(controller, "view"_sel)) == detail::hostRadiusSets(controller);
+  id highlight = detail::highlightViewOf(send<id()>(controller, "buttonView"_sel));
+  look.highlightHidden = send<BOOL()>(highlight, "isHidden"_sel) == YES;
   return look;
+}
+
+std::optional<Shown> shown(const std::string& identifier) {
+  id module = moduleFor(identifier);
+  if (module == nil) return std::nullopt;
+  auto named = [](id image) -> std::string {
+    if (image == nil) return "none";
+    return uikit::imageFileName(image).value_or("an image of no file");
+  };
+  Shown what;
+  what.selectedGlyph = named(detail::glyphShown(module, true));
+  what.unselectedGlyph = named(detail::glyphShown(module, false));
+  what.selectedColor = uikit::colorComponents(send<id()>(module, "selectedColor"_sel));
+  return what;
 }
 
 }  // namespace controlcenter

@@ -73,8 +73,21 @@ struct Look {
   bool loaded = false;  // its view has loaded; the rest is meaningful only then
   quartzcore::Color background;
   double cornerRadius = 0;
+  // Its view's radius is the host's own: nobody set one after the host built the view.
+  bool radiusUnset = true;
   double scaleX = 1, scaleY = 1;
+  bool highlightHidden = false;  // the button's highlight view is hidden (setHidden:)
 };
 std::optional<Look> look(const std::string& identifier);
+
+// What the module gives the host to show, asked now as the host asks it when it shows the
+// toggle (so its file reads show as the host's would): the name of the image file each
+// glyph shows ("ON", "OFF"; see uikit::imageFileName) or "none" without an image, or "an
+// image of no file" when it cannot be followed to one, and its selected colour.
+struct Shown {
+  std::string selectedGlyph, unselectedGlyph;
+  std::optional<quartzcore::Color> selectedColor;  // none: the module gives none
+};
+std::optional<Shown> shown(const std::string& identifier);
 
 }  // namespace controlcenter

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -121,5 +122,21 @@ bool ensureParentDirectories(const std::filesystem::path& hostPath) {
   std::filesystem::create_directories(parent, error);
   return std::filesystem::is_directory(parent, error);
 }
+
+namespace {
+std::set<std::filesystem::path>& unreadablePaths() {
+  static auto* paths = new std::set<std::filesystem::path>();
+  return *paths;
+}
+}  // namespace
+
+void setUnreadable(std::string_view devicePath, bool unreadable) {
+  const auto hostPath = resolve(devicePath);
+  if (!hostPath) return;
+  if (unreadable) unreadablePaths().insert(*hostPath);
+  else unreadablePaths().erase(*hostPath);
+}
+
+bool isUnreadable(const std::filesystem::path& hostPath) { return unreadablePaths().contains(hostPath); }
 
 }  // namespace core

@@ -32,4 +32,12 @@ std::optional<std::filesystem::path> resolve(std::string_view devicePath);
 // the parent directory exists afterwards.
 bool ensureParentDirectories(const std::filesystem::path& hostPath);
 
+// Files this device's processes may not read: a reader of the device's file layer
+// (NSDictionary's) fails on them as on a file of another owner, while the file stays in
+// place for its owner (the simulator's own reads, a writer replacing it). The device runs as
+// root, which permissions would not stop, so the device says so itself. By device path;
+// "." and ".." resolved as resolve() does.
+void setUnreadable(std::string_view devicePath, bool unreadable);
+bool isUnreadable(const std::filesystem::path& hostPath);
+
 }  // namespace core

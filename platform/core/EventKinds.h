@@ -8,15 +8,15 @@
 
 namespace core {
 
-inline constexpr std::array<std::string_view, 33> kEventKinds = {
+inline constexpr std::array<std::string_view, 35> kEventKinds = {
     "animation",           "boot",          "button",
     "call",                "class",         "controlCenter",
-    "display",             "file.read",     "file.write",
+    "display",             "file.read",     "file.remove",     "file.write",
     "gesture",             "graphics",      "hook",
     "host",                "idleSleep",     "image",
     "library",             "lowPowerMode",  "module",
     "motion",              "notification.delivered", "notification.observer",
-    "notification.posted", "power",         "reachability",
+    "notification.posted", "power",         "query",           "reachability",
     "screen",              "sleep",         "snapshot",
     "timer",               "timer.scheduled", "toggle",
     "tweak",               "unlock",        "vibration"};

@@ -41,6 +41,11 @@ class EventLog {
   // From now on, events of this kind and text are counted.
   void countText(const std::string& kind, const std::string& text);
 
+  // Verbose: the device also records what a loaded library asks of the host ("query") and
+  // the gesture recognizers' delegate questions ("gesture"), which a plain run leaves out.
+  void setVerbose(bool verbose) { verbose_ = verbose; }
+  bool verbose() const { return verbose_; }
+
   // Called for each event as it is recorded (the simulator streams the timeline).
   void setListener(Listener listener) { listener_ = std::move(listener); }
   void clear();
@@ -51,6 +56,7 @@ class EventLog {
   std::map<std::string, std::size_t, std::less<>> kindCounts_;
   std::map<std::pair<std::string, std::string>, std::size_t, std::less<>> textCounts_;
   Listener listener_;
+  bool verbose_ = false;
 };
 
 // The device's log. One device per process.

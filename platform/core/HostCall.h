@@ -18,4 +18,21 @@ inline void recordHostCall(id self, SEL sel, const std::string& arguments = {},
   record("host", std::move(text), std::move(fields));
 }
 
+// A question a library asks the host and its answer, recorded when the log is verbose:
+// "-[NSProcessInfo isLowPowerModeEnabled] -> NO". The host's own code reads its state
+// directly and never asks these, so every query is a loaded library's.
+inline void recordQuery(id self, SEL sel, const std::string& arguments, const std::string& answer,
+                        nlohmann::json fields = nlohmann::json::object()) {
+  if (!eventLog().verbose()) return;
+  const char* cls = self ? class_getName(object_getClass(self)) : "nil";
+  fields["class"] = cls;
+  fields["selector"] = sel_getName(sel);
+  fields["answer"] = answer;
+  std::string text = std::string("-[") + cls + " " + sel_getName(sel) + "]";
+  if (!arguments.empty()) text += " " + arguments;
+  record("query", text + " -> " + answer, std::move(fields));
+}
+
+inline const char* yesNo(bool value) { return value ? "YES" : "NO"; }
+
 }  // namespace core

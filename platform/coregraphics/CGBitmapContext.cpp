@@ -63,7 +63,9 @@ CGImageRef CGBitmapContextCreateImage(CGContextRef c) {
                 static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
   }
   cairo_surface_mark_dirty(copy);
-  return coregraphics::detail::adoptSurface(copy);
+  CGImageRef image = coregraphics::detail::adoptSurface(copy);
+  if (c->drawnOrigins.size() == 1 && !c->drewUnknownImage) image->origin = *c->drawnOrigins.begin();
+  return image;
 }
 
 }  // extern "C"

@@ -10,7 +10,7 @@ namespace coregraphics {
 
 namespace detail {
 
-CGImageRef adoptSurface(cairo_surface_t* surface) { return new CGImage{surface, 1}; }
+CGImageRef adoptSurface(cairo_surface_t* surface) { return new CGImage{surface, 1, {}}; }
 
 }  // namespace detail
 
@@ -29,12 +29,27 @@ RGBA8 pixelAt(CGImageRef image, std::size_t x, std::size_t y) {
   return RGBA8{straight(argb >> 16 & 0xff), straight(argb >> 8 & 0xff), straight(argb & 0xff), a};
 }
 
+void setImageOrigin(CGImageRef image, std::string origin) {
+  if (image != nullptr) image->origin = std::move(origin);
+}
+
+const std::string& imageOrigin(CGImageRef image) {
+  static const std::string none;
+  return image != nullptr ? image->origin : none;
+}
+
+void detail::noteDrawn(CGContextRef c, CGImageRef image) {
+  if (image->origin.empty()) c->drewUnknownImage = true;
+  else c->drawnOrigins.insert(image->origin);
+}
+
 void fillThroughMask(CGContextRef c, CGRect rect, CGImageRef mask) {
   if (!detail::drawable(c) || mask == nullptr || !std::isfinite(rect.origin.x) || !std::isfinite(rect.origin.y) ||
       !std::isfinite(rect.size.width) || !std::isfinite(rect.size.height) || rect.size.width == 0 ||
       rect.size.height == 0) {
     return;
   }
+  detail::noteDrawn(c, mask);
   const CGContext::State& state = c->state();
   cairo_t* cr = c->cr;
   cairo_save(cr);
@@ -80,6 +95,7 @@ void CGContextDrawImage(CGContextRef c, CGRect rect, CGImageRef image) {
       !std::isfinite(rect.size.height) || !std::isfinite(rect.origin.x) || !std::isfinite(rect.origin.y)) {
     return;
   }
+  coregraphics::detail::noteDrawn(c, image);
   cairo_t* cr = c->cr;
   cairo_save(cr);
   cairo_translate(cr, rect.origin.x, rect.origin.y);

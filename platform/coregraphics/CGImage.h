@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 using CGImageRef = struct CGImage*;
 
@@ -31,6 +32,13 @@ struct RGBA8 {
 
 // The pixel at column x, row y (row 0 on top); transparent outside the image.
 RGBA8 pixelAt(CGImageRef image, std::size_t x, std::size_t y);
+
+// Where an image's pixels came from, as far as the device follows them, as a debugger
+// following a picture back would: the device path of the file it was read from, or, for a
+// picture taken of a context, the origin of the one image drawn into it (when one image, or
+// several of one origin, and no image of unknown origin was drawn). Empty when unknown.
+void setImageOrigin(CGImageRef image, std::string origin);
+const std::string& imageOrigin(CGImageRef image);
 
 // Fills `rect` with the context's fill colour where `mask`, scaled into `rect`, is
 // opaque: the mask's alpha is the coverage. How a template image is tinted.

@@ -6,6 +6,8 @@
 
 #include <cairo.h>
 
+#include <set>
+#include <string>
 #include <vector>
 
 struct CGContext {
@@ -27,6 +29,10 @@ struct CGContext {
     std::size_t depth;
   };
   std::vector<Layer> layers;
+  // The origins of the images drawn into it (see coregraphics::imageOrigin), and whether an
+  // image of no known origin was drawn too.
+  std::set<std::string> drawnOrigins;
+  bool drewUnknownImage = false;
 
   State& state() { return states.back(); }
 };
@@ -34,6 +40,7 @@ struct CGContext {
 struct CGImage {
   cairo_surface_t* surface = nullptr;  // CAIRO_FORMAT_ARGB32, never drawn into again
   int references = 1;
+  std::string origin;
 };
 
 namespace coregraphics::detail {
@@ -46,5 +53,7 @@ cairo_surface_t* newSurface(int width, int height);
 CGImageRef adoptSurface(cairo_surface_t* surface);
 // True when the context may draw now.
 bool drawable(CGContextRef c);
+// An image is being drawn into the context: its origin joins the context's.
+void noteDrawn(CGContextRef c, CGImageRef image);
 
 }  // namespace coregraphics::detail

@@ -1,8 +1,10 @@
 #include "platform/coremotion/CoreMotion.h"
 
 #include "platform/core/EventLog.h"
+#include "platform/core/HostCall.h"
 #include "platform/core/HostClasses.h"
 #include "platform/core/RunLoop.h"
+#include "platform/foundation/Foundation.h"
 #include "platform/coremotion/CMAcceleration.h"
 #include "platform/hardware/MotionWorld.h"
 #include "platform/objc/Block.h"
@@ -17,6 +19,7 @@ using namespace objc::literals;
 using objc::send;
 
 long long delivered = 0;
+bool failNext = false;
 int active = 0;
 // The update intervals of the managers delivering now, one entry each.
 std::multiset<double> activeIntervals;
@@ -62,6 +65,14 @@ void deliver(id manager) {
   state.pending = 0;
   if (!state.active) return;
   objc::Ref keep{manager};
+  if (failNext) {
+    failNext = false;
+    scheduleNext(manager);
+    core::record("motion", "delivery failed: the handler gets an error and no reading", {{"error", true}});
+    objc::Ref handler = state.handler;
+    objc::callBlock<void(id, id)>(handler, nil, foundation::makeError("CMErrorDomain", 102));
+    return;
+  }
   objc::Ref motion = objc::Ref::adopt(send<id()>(objc::getClass("CMDeviceMotion"), "new"_sel));
   objc::stateOf<MotionState>(motion).reading = hardware::motionWorld().at(core::RunLoop::main().now());
   state.latest = motion;
@@ -71,8 +82,16 @@ void deliver(id manager) {
   objc::callBlock<void(id, id)>(handler, motion.get(), nil);
 }
 
-BOOL isDeviceMotionAvailable(id, SEL) { return hardware::motionWorld().sensorPresent() ? YES : NO; }
-BOOL isDeviceMotionActive(id self, SEL) { return managerOf(self).active ? YES : NO; }
+BOOL isDeviceMotionAvailable(id self, SEL sel) {
+  const bool present = hardware::motionWorld().sensorPresent();
+  core::recordQuery(self, sel, "", core::yesNo(present), {{"value", present}});
+  return present ? YES : NO;
+}
+BOOL isDeviceMotionActive(id self, SEL sel) {
+  const bool active = managerOf(self).active;
+  core::recordQuery(self, sel, "", core::yesNo(active), {{"value", active}});
+  return active ? YES : NO;
+}
 void setDeviceMotionUpdateInterval(id self, SEL, double interval) {
   ManagerState& state = managerOf(self);
   if (state.active) activeIntervals.erase(activeIntervals.find(state.interval));
@@ -129,5 +148,6 @@ void registerClasses() {
 long long deliveredReadings() { return delivered; }
 int activeManagers() { return active; }
 std::vector<double> activeUpdateIntervals() { return {activeIntervals.begin(), activeIntervals.end()}; }
+void failNextDelivery() { failNext = true; }
 
 }  // namespace coremotion

@@ -13,5 +13,8 @@ long long deliveredReadings();
 int activeManagers();
 // Their update intervals, in seconds, smallest first.
 std::vector<double> activeUpdateIntervals();
+// The next delivery of any motion manager hands its handler an error (an NSError of the
+// CMErrorDomain) and no reading; the manager's latest reading stays as it was.
+void failNextDelivery();
 
 }  // namespace coremotion

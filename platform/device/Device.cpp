@@ -8,6 +8,7 @@
 #include "platform/core/RunLoop.h"
 #include "platform/coregraphics/PNG.h"
 #include "platform/coremotion/CoreMotion.h"
+#include "platform/device/HostVariants.h"
 #include "platform/device/MessageTrace.h"
 #include "platform/device/TweakFilter.h"
 #include "platform/foundation/CFNotificationCenter.h"
@@ -72,6 +73,15 @@ bool writeDevicePlist(const std::string& devicePath, const plist::Dictionary& co
   return written;
 }
 
+// Exactly these bytes at a device path, put in place whole.
+bool writeDeviceFile(const std::string& devicePath, std::span<const std::uint8_t> bytes) {
+  auto hostPath = core::resolve(devicePath);
+  const bool written = hostPath && core::ensureParentDirectories(*hostPath) && plist::writeFileAtomically(bytes, *hostPath);
+  core::record("file.write", devicePath + (written ? "" : " (failed)") + " (" + std::to_string(bytes.size()) + " bytes as given)",
+               {{"path", devicePath}, {"ok", written}, {"bytes", bytes.size()}});
+  return written;
+}
+
 // Puts the tweak and its filter into DynamicLibraries, as its package installs them.
 void installTweak(const std::filesystem::path& library) {
   auto directory = core::resolve(kDynamicLibraries);
@@ -126,6 +136,7 @@ Device::Device(const BootOptions& options) {
   uikit::setMainScreen(options.screen);
   core::setAbsentClasses(options.absentClasses);
   for (const std::string& name : options.absentClasses) core::record("boot", "host without " + name, {{"absent", name}});
+  core::setAbsentMethods(options.absentMethods);
   foundation::registerClasses();
   frontboard::registerClasses(options.gestureManager);
   springboard::registerClasses();
@@ -136,12 +147,26 @@ Device::Device(const BootOptions& options) {
   hardware::power().setSleepsWhenIdle(options.sleepsWhenIdle);
   springboard::state().homeButtonWakesDisplay = options.homeButtonWakesDisplay;
   springboard::state().rootFolderHasView = options.rootFolderView;
+  for (const core::MethodName& method : options.absentMethods) {
+    if (core::absentMethodsNotFound().contains(method)) {
+      variantProblems_.push_back(methodName(method) + ": the host has no such method to be without");
+    } else {
+      core::record("boot", "host without " + methodName(method), {{"class", method.first}, {"selector", method.second}});
+    }
+  }
+  for (std::string& problem : addHostMethods(options.ownMethods)) variantProblems_.push_back(std::move(problem));
+  // A host that cannot be had does not start: nothing loads into it.
+  if (!variantProblems_.empty()) return;
   objc::setMethodObserver(&recordMethodChange);
   objc_setGetUnknownClassHandler(&noteUnknownClass);
 
   if (options.settings) writeDevicePlist(kSettingsPath, *options.settings);
   for (const auto& [path, contents] : options.files) writeDevicePlist(path, contents);
   for (const auto& [path, source] : options.copies) copyToDevice(source, path);
+  for (const std::string& path : options.unreadableFiles) core::setUnreadable(path, true);
+  for (const auto& [path, bytes] : options.rawFiles) {
+    if (!writeDeviceFile(path, bytes)) objc::fatal("cannot write the device's %s", path.c_str());
+  }
   if (options.loadTweak) installTweak(options.tweakLibrary.empty() ? builtTweakLibrary() : options.tweakLibrary);
   if (options.loadModule) installModule(options.moduleBundle.empty() ? builtModuleBundle() : options.moduleBundle);
 
@@ -184,6 +209,11 @@ controlcenter::Tap Device::tapToggle(const std::string& identifier) {
 std::optional<controlcenter::Look> Device::toggleLook(const std::string& identifier) const {
   objc::AutoreleasePool pool;
   return controlcenter::look(identifier);
+}
+
+std::optional<controlcenter::Shown> Device::toggleShown(const std::string& identifier) const {
+  objc::AutoreleasePool pool;
+  return controlcenter::shown(identifier);
 }
 
 bool Device::snapshot(const std::filesystem::path& file, std::string& why) const {
@@ -258,6 +288,24 @@ bool Device::unlock() {
   objc::AutoreleasePool pool;
   return springboard::unlock();
 }
+void Device::reportScreenOffMode(bool screenOff) {
+  objc::AutoreleasePool pool;
+  springboard::reportScreenOffMode(screenOff);
+}
+bool Device::presentLockScreenAgain() {
+  objc::AutoreleasePool pool;
+  return springboard::presentLockScreenAgain();
+}
+bool Device::storeReachabilitySetting(const std::string& setting, double value) {
+  objc::AutoreleasePool pool;
+  return springboard::storeReachabilitySetting(setting, value);
+}
+std::size_t Device::cutViewAnimations() {
+  objc::AutoreleasePool pool;
+  return uikit::cutViewAnimations();
+}
+springboard::HomeGestures Device::homeGestures() const { return springboard::homeGestures(); }
+void Device::failNextMotionDelivery() { coremotion::failNextDelivery(); }
 void Device::setLowPowerMode(bool enabled) { foundation::setLowPowerMode(enabled); }
 void Device::setCharging(bool charging) { hardware::power().setCharging(charging); }
 void Device::setCallInProgress(bool inCall) { telephony::setCallInProgress(inCall); }
@@ -274,6 +322,20 @@ std::optional<plist::Dictionary> Device::readPropertyList(const std::string& dev
   auto path = core::resolve(devicePath);
   return path ? plist::readDictionary(*path) : std::nullopt;
 }
+
+bool Device::replaceFile(const std::string& devicePath, std::span<const std::uint8_t> bytes) {
+  return writeDeviceFile(devicePath, bytes);
+}
+
+bool Device::removeFile(const std::string& devicePath) {
+  auto hostPath = core::resolve(devicePath);
+  std::error_code error;
+  const bool removed = hostPath && std::filesystem::remove(*hostPath, error);
+  core::record("file.remove", devicePath + (removed ? "" : " (there was none)"), {{"path", devicePath}, {"ok", removed}});
+  return removed;
+}
+
+void Device::setUnreadable(const std::string& devicePath, bool unreadable) { core::setUnreadable(devicePath, unreadable); }
 
 void Device::postNotification(const std::string& name) {
   objc::AutoreleasePool pool;

@@ -5,9 +5,11 @@
 // process: constructing a second one is an error.
 
 #include "platform/controlcenter/ControlCenter.h"
+#include "platform/core/HostClasses.h"
 #include "platform/core/EventLog.h"
 #include "platform/frontboard/FrontBoard.h"
 #include "platform/plist/PropertyList.h"
+#include "platform/springboard/SpringBoard.h"
 #include "platform/substrate/Loader.h"
 #include "platform/uikit/UIKit.h"
 
@@ -17,6 +19,7 @@
 #include <functional>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,10 +33,19 @@ inline constexpr const char* kDynamicLibraries = "/Library/MobileSubstrate/Dynam
 struct BootOptions {
   std::filesystem::path root;                 // empty: a fresh temporary directory
   std::set<std::string> absentClasses;        // host classes this device does not have
+  // Host methods this device's classes lack, and selectors its classes have methods of
+  // their own for (see HostVariants.h), as (class, selector).
+  std::set<core::MethodName> absentMethods;
+  std::set<core::MethodName> ownMethods;
   std::optional<plist::Dictionary> settings;  // the tweak's settings file, written before start
   std::vector<std::pair<std::string, plist::Dictionary>> files;  // other property lists, by device path
   // Other files of the host's, copied to device paths before start (an image, say).
   std::vector<std::pair<std::string, std::filesystem::path>> copies;
+  // Files written byte for byte at device paths before start (a settings file from a
+  // phone), after `settings` and `files`.
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> rawFiles;
+  // Device paths the device's processes may not read (see core::setUnreadable).
+  std::set<std::string> unreadableFiles;
   bool loadTweak = true;                      // put the built Tessaro into DynamicLibraries
   std::filesystem::path tweakLibrary;         // empty: the one this build made
   bool realtime = false;
@@ -86,6 +98,17 @@ class Device {
   void rebuildHomeButtonGestures();
   void setHomeButtonWakesDisplay(bool wakes);
   bool unlock();
+  // SpringBoard's own moments: screen-off mode told to the lock screen, the lock screen
+  // presented again (false when it is not up), one of reachability's settings stored again
+  // (false without them), every running view animation cut short (how many).
+  void reportScreenOffMode(bool screenOff);
+  bool presentLockScreenAgain();
+  bool storeReachabilitySetting(const std::string& setting, double value);
+  std::size_t cutViewAnimations();
+  // The home button's recognizers, by getter of its configuration and as attached.
+  springboard::HomeGestures homeGestures() const;
+  // The next device-motion delivery hands its handler an error and no reading.
+  void failNextMotionDelivery();
   void setLowPowerMode(bool enabled);
   void setCharging(bool charging);
   void setCallInProgress(bool inCall);
@@ -96,12 +119,21 @@ class Device {
   // Any property list of the device by its path (the styling file, say), written whole.
   bool writePropertyList(const std::string& devicePath, const plist::Dictionary& contents);
   std::optional<plist::Dictionary> readPropertyList(const std::string& devicePath) const;
+  // Another process puts exactly these bytes in place, atomically; or removes the file.
+  bool replaceFile(const std::string& devicePath, std::span<const std::uint8_t> bytes);
+  bool removeFile(const std::string& devicePath);
+  // The device's own processes may not read the file (see core::setUnreadable).
+  void setUnreadable(const std::string& devicePath, bool unreadable);
   void postNotification(const std::string& name);
 
   bool displayOn() const;
   bool lockScreenUp() const;
   bool reachabilityActive() const;
   const std::vector<substrate::LoadResult>& loadedLibraries() const { return loaded_; }
+  // What of the host's variants could not be had (an absent method no class had, an own
+  // method for a class there is not), one message each; empty when all was. A device with
+  // any does not start: no file is written and no library loads.
+  const std::vector<std::string>& variantProblems() const { return variantProblems_; }
 
   // Control Center: the user opens and closes it and taps its toggles (by module
   // identifier). Each answers false, doing nothing, when it cannot be done.
@@ -110,6 +142,7 @@ class Device {
   bool controlCenterOpen() const;
   controlcenter::Tap tapToggle(const std::string& identifier);
   std::optional<controlcenter::Look> toggleLook(const std::string& identifier) const;
+  std::optional<controlcenter::Shown> toggleShown(const std::string& identifier) const;
   const std::vector<controlcenter::BundleResult>& moduleBundles() const { return bundles_; }
 
   // PNG pictures at the screen's scale and the present device time: the whole screen, or
@@ -128,6 +161,7 @@ class Device {
  private:
   std::vector<substrate::LoadResult> loaded_;
   std::vector<controlcenter::BundleResult> bundles_;
+  std::vector<std::string> variantProblems_;
 };
 
 }  // namespace device

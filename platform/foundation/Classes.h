@@ -31,6 +31,7 @@ void registerQueueClasses();
 void registerSystemClasses();
 void registerBoxClass();
 void registerBundleClass();
+void registerErrorClass();
 
 // A new, owned instance of the named value class holding `value`.
 objc::Ref makeValueObject(Class cls, plist::Value value);

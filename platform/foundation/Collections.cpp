@@ -66,11 +66,16 @@ id allKeys(id self, SEL) {
 id initWithContentsOfFile(id self, SEL, id path) {
   auto devicePath = stringOf(path);
   std::optional<plist::Dictionary> contents;
+  bool refused = false;
   if (devicePath) {
-    if (auto hostPath = core::resolve(*devicePath)) contents = plist::readDictionary(*hostPath);
+    if (auto hostPath = core::resolve(*devicePath)) {
+      refused = core::isUnreadable(*hostPath);
+      if (!refused) contents = plist::readDictionary(*hostPath);
+    }
   }
   const std::string shown = devicePath.value_or("(not a path)");
-  core::record("file.read", shown + (contents ? "" : " (none)"), {{"path", shown}, {"ok", contents.has_value()}});
+  core::record("file.read", shown + (refused ? " (unreadable: not permitted)" : contents ? "" : " (none)"),
+               {{"path", shown}, {"ok", contents.has_value()}});
   if (!contents) {
     objc::release(self);
     return nil;

@@ -13,6 +13,7 @@ void registerClasses() {
     detail::registerSystemClasses();
     detail::registerBoxClass();
     detail::registerBundleClass();
+    detail::registerErrorClass();
     return true;
   }();
   (void)registered;

@@ -26,6 +26,8 @@ objc::Ref makeString(std::string_view text);
 objc::Ref makeNumber(bool value);
 objc::Ref makeNumber(long long value);
 objc::Ref makeNumber(double value);
+// An NSError of `domain` and `code`, owned by the autorelease pool.
+id makeError(std::string_view domain, long long code);
 
 // The text of an NSString, or none for anything else (nil included).
 std::optional<std::string> stringOf(id object);

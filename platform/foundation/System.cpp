@@ -1,6 +1,7 @@
 // NSProcessInfo (Low Power Mode) and NSFileManager (file tests on device paths).
 
 #include "platform/core/EventLog.h"
+#include "platform/core/HostCall.h"
 #include "platform/foundation/Classes.h"
 #include "platform/core/DeviceRoot.h"
 #include "platform/foundation/Foundation.h"
@@ -19,15 +20,19 @@ using objc::send;
 bool lowPowerModeEnabled = false;
 
 id processInfo(id cls, SEL sel) { return objc::sharedInstanceMethod<"NSProcessInfo">(cls, sel); }
-BOOL isLowPowerModeEnabled(id, SEL) { return lowPowerModeEnabled ? YES : NO; }
+BOOL isLowPowerModeEnabled(id self, SEL sel) {
+  core::recordQuery(self, sel, "", core::yesNo(lowPowerModeEnabled), {{"value", lowPowerModeEnabled}});
+  return lowPowerModeEnabled ? YES : NO;
+}
 
 id defaultManager(id cls, SEL sel) { return objc::sharedInstanceMethod<"NSFileManager">(cls, sel); }
-BOOL fileExistsAtPath(id, SEL, id path) {
+BOOL fileExistsAtPath(id self, SEL sel, id path) {
   auto devicePath = stringOf(path);
-  if (!devicePath) return NO;
-  auto hostPath = core::resolve(*devicePath);
+  auto hostPath = devicePath ? core::resolve(*devicePath) : std::nullopt;
   std::error_code error;
-  return hostPath && std::filesystem::exists(*hostPath, error) ? YES : NO;
+  const bool exists = hostPath && std::filesystem::exists(*hostPath, error);
+  core::recordQuery(self, sel, devicePath.value_or("(not a path)"), core::yesNo(exists), {{"value", exists}});
+  return exists ? YES : NO;
 }
 
 }  // namespace

@@ -48,6 +48,12 @@ ClassBuilder& ClassBuilder::strongIvar(const char* name) {
   return *this;
 }
 
+bool ClassBuilder::dropMethod(SEL sel) {
+  const auto before = methods_.size();
+  std::erase_if(methods_, [sel](const PendingMethod& m) { return !m.onClass && sel_isEqual(m.sel, sel); });
+  return methods_.size() != before;
+}
+
 Class ClassBuilder::build() {
   objc_registerClassPair(class_);
   if (getClass(name_.c_str()) != class_) fatal("class %s did not register", name_.c_str());

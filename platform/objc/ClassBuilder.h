@@ -85,6 +85,9 @@ class ClassBuilder {
     return *this;
   }
 
+  // Leaves out an instance method given before (a host without it). True when there was one.
+  bool dropMethod(SEL sel);
+
   // Registers the class with the runtime. Aborts when a class of that name exists.
   Class build();
 

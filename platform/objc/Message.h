@@ -84,4 +84,19 @@ inline bool respondsTo(id object, SEL sel) {
   return object != nil && class_respondsToSelector(object_getClass(object), sel);
 }
 
+// A message the host sends to its own object only when the object has the method: a host
+// built without a method never sends it. Yields zero otherwise, as a message to nil does.
+template <class Sig, class... Given>
+auto sendIfImplemented(id receiver, SEL sel, Given&&... given) {
+  using R = decltype(send<Sig>(receiver, sel, static_cast<Given&&>(given)...));
+  if (!respondsTo(receiver, sel)) {
+    if constexpr (std::is_void_v<R>) {
+      return;
+    } else {
+      return R{};
+    }
+  }
+  return send<Sig>(receiver, sel, static_cast<Given&&>(given)...);
+}
+
 }  // namespace objc

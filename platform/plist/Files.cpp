@@ -181,8 +181,10 @@ bool writeDictionaryAtomically(const Dictionary& dictionary, const std::filesyst
                                Format format) {
   // Encode first: a dictionary that cannot be stored must not cost the old file anything.
   const std::optional<Bytes> bytes = encodeExactly(dictionary, format);
-  if (!bytes) return false;
+  return bytes && writeFileAtomically(*bytes, path);
+}
 
+bool writeFileAtomically(std::span<const std::uint8_t> bytes, const std::filesystem::path& path) {
   const std::string name = path.filename().string();
   if (name.empty() || name == "." || name == "..") return false;
   const std::filesystem::path directory = path.has_parent_path() ? path.parent_path() : ".";
@@ -202,7 +204,7 @@ bool writeDictionaryAtomically(const Dictionary& dictionary, const std::filesyst
 
   // mkstemp creates 0600; a preferences file is readable by all.
   if (calls.fchmod(fd.get(), 0644) != 0) return false;
-  if (!writeAll(fd.get(), *bytes)) return false;
+  if (!writeAll(fd.get(), bytes)) return false;
   if (calls.fsync(fd.get()) != 0) return false;
   if (!fd.close()) return false;
   if (calls.rename(temporary.c_str(), path.c_str()) != 0) return false;

@@ -222,5 +222,8 @@ std::optional<std::vector<std::uint8_t>> serialize(const Value& value, Format fo
 // file stands even when syncing its directory fails.
 bool writeDictionaryAtomically(const Dictionary& dictionary, const std::filesystem::path& path,
                                Format format = Format::Xml);
+// Replaces `path` with exactly `bytes`, in the same steps and with the same guarantees as
+// writeDictionaryAtomically: a file another process puts in place whole.
+bool writeFileAtomically(std::span<const std::uint8_t> bytes, const std::filesystem::path& path);
 
 }  // namespace plist

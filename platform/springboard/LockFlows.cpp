@@ -16,15 +16,15 @@ using objc::send;
 using detail::shared;
 
 void goDark() {
-  send<void(BOOL, BOOL, int)>(shared("SBDashBoardViewController"), "setInScreenOffMode:forAutoUnlock:fromUnlockSource:"_sel,
+  objc::sendIfImplemented<void(BOOL, BOOL, int)>(shared("SBDashBoardViewController"), "setInScreenOffMode:forAutoUnlock:fromUnlockSource:"_sel,
                               YES, NO, 0);
-  send<void()>(shared("SBUIBiometricResource"), "noteScreenDidTurnOff"_sel);
+  objc::sendIfImplemented<void()>(shared("SBUIBiometricResource"), "noteScreenDidTurnOff"_sel);
   if (!state().lockScreenUp) {
     state().lockScreenUp = true;
-    send<void()>(shared("SBLockScreenManager"), "lockScreenViewControllerDidPresent"_sel);
+    objc::sendIfImplemented<void()>(shared("SBLockScreenManager"), "lockScreenViewControllerDidPresent"_sel);
   }
   hardware::display().set(false, "SpringBoard");
-  send<void(float)>(shared("SBBacklightController"), "preventIdleSleepForNumberOfSeconds:"_sel, state().idleSleepRequest);
+  objc::sendIfImplemented<void(float)>(shared("SBBacklightController"), "preventIdleSleepForNumberOfSeconds:"_sel, state().idleSleepRequest);
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ HostState& state() {
 
 void turnScreenOnOverLockScreen(const char* cause) {
   if (hardware::display().isOn()) return;
-  send<void(id)>(shared("SBDashBoardViewController"), "_displayWillTurnOnWhileOnDashBoard:"_sel, nil);
+  objc::sendIfImplemented<void(id)>(shared("SBDashBoardViewController"), "_displayWillTurnOnWhileOnDashBoard:"_sel, nil);
   hardware::display().set(true, cause);
 }
 
@@ -59,16 +59,27 @@ void simulateHomeButtonPress() {
 }
 
 void reportBiometricEvent(long long event) {
-  send<void(long long)>(shared("SBDashBoardViewController"), "handleBiometricEvent:"_sel, event);
+  objc::sendIfImplemented<void(long long)>(shared("SBDashBoardViewController"), "handleBiometricEvent:"_sel, event);
 }
 
-void toggleReachability() { send<void()>(reachabilityManager(), "toggleReachability"_sel); }
+void reportScreenOffMode(bool screenOff) {
+  objc::sendIfImplemented<void(BOOL, BOOL, int)>(shared("SBDashBoardViewController"), "setInScreenOffMode:forAutoUnlock:fromUnlockSource:"_sel,
+                              screenOff ? YES : NO, NO, 0);
+}
+
+bool presentLockScreenAgain() {
+  if (!state().lockScreenUp) return false;
+  objc::sendIfImplemented<void()>(shared("SBLockScreenManager"), "lockScreenViewControllerDidPresent"_sel);
+  return true;
+}
+
+void toggleReachability() { objc::sendIfImplemented<void()>(reachabilityManager(), "toggleReachability"_sel); }
 
 bool unlock() {
   if (!hardware::display().isOn() || !state().lockScreenUp) return false;
-  send<void(int)>(shared("SBDashBoardViewController"), "finishUIUnlockFromSource:"_sel, 0);
+  objc::sendIfImplemented<void(int)>(shared("SBDashBoardViewController"), "finishUIUnlockFromSource:"_sel, 0);
   state().lockScreenUp = false;
-  send<void()>(shared("SBLockScreenManager"), "lockScreenViewControllerDidDismiss"_sel);
+  objc::sendIfImplemented<void()>(shared("SBLockScreenManager"), "lockScreenViewControllerDidDismiss"_sel);
   core::record("unlock", "unlocked", {{"locked", false}});
   return true;
 }

@@ -15,7 +15,11 @@ namespace {
 using namespace objc::literals;
 using core::recordHostCall;
 
-BOOL screenIsOn(id, SEL) { return hardware::display().isOn() ? YES : NO; }
+BOOL screenIsOn(id self, SEL sel) {
+  const bool on = hardware::display().isOn();
+  core::recordQuery(self, sel, "", core::yesNo(on), {{"value", on}});
+  return on ? YES : NO;
+}
 void preventIdleSleepForNumberOfSeconds(id self, SEL sel, float seconds) {
   recordHostCall(self, sel, number(seconds), {{"seconds", seconds}});
   core::record("idleSleep", "prevent for " + number(seconds) + " s", {{"seconds", seconds}});

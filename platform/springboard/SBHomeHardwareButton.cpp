@@ -8,14 +8,20 @@
 #include "platform/core/HostCall.h"
 #include "platform/core/HostClasses.h"
 #include "platform/foundation/Foundation.h"
+#include "platform/frontboard/FrontBoard.h"
 #include "platform/hardware/Display.h"
 #include "platform/hardware/HomeButton.h"
 #include "platform/objc/ClassBuilder.h"
+#include "platform/objc/Encoding.h"
 #include "platform/objc/Ivar.h"
 #include "platform/objc/Ref.h"
 #include "platform/objc/Singleton.h"
 #include "platform/springboard/Classes.h"
+#include "platform/uikit/gestures/GestureEnvironment.h"
 #include "platform/springboard/SpringBoard.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace springboard {
 
@@ -57,7 +63,10 @@ void setGestureRecognizerConfiguration(id self, SEL sel, id configuration) {
 id gestureRecognizerConfiguration(id self, SEL) { return objc::stateOf<ButtonState>(self).configuration; }
 
 // The host lets none of its recognizers work alongside another.
-BOOL shouldRecognizeSimultaneously(id, SEL, id, id) { return NO; }
+BOOL shouldRecognizeSimultaneously(id, SEL, id, id) {
+  uikit::noteOwnDelegateAnswer();
+  return NO;
+}
 
 id newInstance(const char* className) {
   Class cls = objc::getClass(className);
@@ -108,6 +117,25 @@ id homeHardwareButton() {
   return cls ? send<id()>(cls, "sharedInstance"_sel) : nil;
 }
 
+HomeGestures homeGestures() {
+  HomeGestures gestures;
+  for (const objc::Ref& recognizer : frontboard::attachedRecognizers()) gestures.attached.push_back(recognizer.get());
+  id configuration = send<id()>(homeHardwareButton(), "gestureRecognizerConfiguration"_sel);
+  if (configuration == nil) return gestures;
+  unsigned int count = 0;
+  Method* methods = class_copyMethodList(objc::classOf(configuration), &count);
+  for (unsigned int i = 0; i < count; ++i) {
+    const std::string name = sel_getName(method_getName(methods[i]));
+    const char* types = method_getTypeEncoding(methods[i]);
+    if (!name.ends_with("GestureRecognizer") || types == nullptr || !objc::sameEncoding(types, "@@:")) continue;
+    gestures.byGetter.emplace_back(name, send<id()>(configuration, method_getName(methods[i])));
+  }
+  std::free(methods);
+  std::sort(gestures.byGetter.begin(), gestures.byGetter.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  return gestures;
+}
+
 void buildHomeButtonGestures() {
   id button = homeHardwareButton();
   if (button == nil) return;
@@ -125,8 +153,8 @@ void buildHomeButtonGestures() {
   Class managerClass = objc::getClass("SBSystemGestureManager");
   send<void(id)>(configuration, "setSystemGestureManager:"_sel,
                  managerClass ? send<id()>(managerClass, "mainDisplayManager"_sel) : nil);
-  send<void(id)>(button, "_createGestureRecognizersWithConfiguration:"_sel, configuration.get());
-  send<void(id)>(button, "setGestureRecognizerConfiguration:"_sel, configuration.get());
+  objc::sendIfImplemented<void(id)>(button, "_createGestureRecognizersWithConfiguration:"_sel, configuration.get());
+  objc::sendIfImplemented<void(id)>(button, "setGestureRecognizerConfiguration:"_sel, configuration.get());
 }
 
 }  // namespace springboard

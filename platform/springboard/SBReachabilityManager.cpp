@@ -11,6 +11,8 @@
 #include "platform/springboard/Classes.h"
 #include "platform/springboard/SpringBoard.h"
 
+#include <cctype>
+
 namespace springboard {
 
 namespace {
@@ -37,7 +39,9 @@ void toggle(id self, SEL sel) {
     return;
   }
   Class windowClass = objc::getClass("SBReachabilityWindow");
-  id window = windowClass ? send<id(long long)>(send<id()>(windowClass, "alloc"_sel), "initWithWallpaperVariant:"_sel,
+  // A host whose window has no such initialiser makes none.
+  const bool initialises = windowClass && class_getInstanceMethod(windowClass, "initWithWallpaperVariant:"_sel) != nullptr;
+  id window = initialises ? send<id(long long)>(send<id()>(windowClass, "alloc"_sel), "initWithWallpaperVariant:"_sel,
                                                 kWallpaperVariant)
                           : nil;
   if (window == nil) {
@@ -71,14 +75,23 @@ bool reachabilityActive() {
   return manager != nil && reachabilityOf(manager).window;
 }
 
+bool storeReachabilitySetting(const std::string& setting, double value) {
+  id manager = reachabilityManager();
+  id settings = manager != nil ? reachabilityOf(manager).settings.get() : nil;
+  if (settings == nil) return false;
+  const std::string setter = "set" + std::string(1, static_cast<char>(std::toupper(setting.front()))) + setting.substr(1) + ":";
+  send<void(double)>(settings, sel_registerName(setter.c_str()), value);
+  return true;
+}
+
 void detail::setUpReachability() {
   id manager = reachabilityManager();
   Class settingsClass = objc::getClass("SBReachabilitySettings");
   if (manager == nil || settingsClass == Nil) return;
   objc::Ref made = objc::Ref::adopt(send<id()>(settingsClass, "new"_sel));
   reachabilityOf(manager).settings = made;
-  send<void(double)>(made, "setYOffsetFactor:"_sel, kReachabilityYOffsetFactor);
-  send<void(double)>(made, "setSystemWideSwipeDownHeight:"_sel, kReachabilitySwipeDownHeight);
+  objc::sendIfImplemented<void(double)>(made, "setYOffsetFactor:"_sel, kReachabilityYOffsetFactor);
+  objc::sendIfImplemented<void(double)>(made, "setSystemWideSwipeDownHeight:"_sel, kReachabilitySwipeDownHeight);
 }
 
 }  // namespace springboard

@@ -11,7 +11,11 @@
 namespace springboard::detail {
 namespace {
 using namespace objc::literals;
-BOOL isBatteryCharging(id, SEL) { return hardware::power().charging() ? YES : NO; }
+BOOL isBatteryCharging(id self, SEL sel) {
+  const bool charging = hardware::power().charging();
+  core::recordQuery(self, sel, "", core::yesNo(charging), {{"value", charging}});
+  return charging ? YES : NO;
+}
 }  // namespace
 
 void registerSBUIController() {

@@ -20,6 +20,10 @@
 
 #include "platform/objc/Runtime.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace springboard {
 
 struct HostState {
@@ -66,12 +70,32 @@ id homeHardwareButton();
 // At start, and again whenever asked (a setting read only at that moment takes effect).
 void buildHomeButtonGestures();
 
+// The home button's recognizers, as a debugger would list them: what each getter of its
+// configuration that names a recognizer ("...GestureRecognizer", taking nothing, giving an
+// object; the host's and any a library added) answers, in name order, and the recognizers
+// attached to the display, in the order they were attached.
+struct HomeGestures {
+  std::vector<std::pair<std::string, id>> byGetter;  // nil: the getter answers none
+  std::vector<id> attached;
+};
+HomeGestures homeGestures();
+
 // The fingerprint sensor reports `event` to the lock screen's controller.
 void reportBiometricEvent(long long event);
+
+// SpringBoard tells the lock screen's controller of screen-off mode (setInScreenOffMode:
+// forAutoUnlock:fromUnlockSource: with `screenOff`, NO and 0), and does nothing else.
+void reportScreenOffMode(bool screenOff);
+// SpringBoard presents the lock screen again while it is up: a second
+// lockScreenViewControllerDidPresent in a row. False, sending nothing, when it is not up.
+bool presentLockScreenAgain();
 
 id reachabilityManager();
 // The host's reachability toggle, as the user's gesture asks for it.
 void toggleReachability();
 bool reachabilityActive();
+// SpringBoard stores one of reachability's settings again: `setting` is "yOffsetFactor" or
+// "systemWideSwipeDownHeight", sent through its setter. False without the settings object.
+bool storeReachabilitySetting(const std::string& setting, double value);
 
 }  // namespace springboard

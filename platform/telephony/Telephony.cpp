@@ -1,6 +1,7 @@
 #include "platform/telephony/Telephony.h"
 
 #include "platform/core/EventLog.h"
+#include "platform/core/HostCall.h"
 #include "platform/core/HostClasses.h"
 #include "platform/objc/ClassBuilder.h"
 #include "platform/objc/Singleton.h"
@@ -9,7 +10,10 @@ namespace telephony {
 namespace {
 using namespace objc::literals;
 bool inCall = false;
-BOOL hasCurrentCalls(id, SEL) { return inCall ? YES : NO; }
+BOOL hasCurrentCalls(id self, SEL sel) {
+  core::recordQuery(self, sel, "", core::yesNo(inCall), {{"value", inCall}});
+  return inCall ? YES : NO;
+}
 }  // namespace
 
 void registerClasses() {

@@ -56,6 +56,7 @@ id readDevicePNG(const std::string& devicePath, double scale) {
     if (why != "no such file") core::record("image", devicePath + ": " + why, {{"path", devicePath}, {"reason", why}});
     return nil;
   }
+  coregraphics::setImageOrigin(image, devicePath);
   return adopt(image, scale);
 }
 
@@ -124,6 +125,13 @@ id makeImage(CGImageRef image, double scale) {
   imageOf(made).image = CGImageRetain(image);
   imageOf(made).scale = scale > 0 && std::isfinite(scale) ? scale : 1;
   return made;
+}
+
+std::optional<std::string> imageFileName(id image) {
+  const std::string& origin = coregraphics::imageOrigin(cgImageOf(image));
+  if (origin.empty()) return std::nullopt;
+  static const std::regex variant(R"((@[23]x)?\.png$)");
+  return std::regex_replace(std::filesystem::path(origin).filename().string(), variant, "");
 }
 
 CGImageRef cgImageOf(id image) {

@@ -26,6 +26,10 @@ void setMainScreen(Screen screen);
 CGSize screenSize();   // in points
 double screenScale();  // pixels a point
 
+// How often the view's corners were given a radius (_setContinuousCornerRadius:), by
+// anyone: a debugger's count, to tell a radius set from one never set.
+std::size_t cornerRadiusSets(id view);
+
 // The components of a UIColor; none for anything else.
 std::optional<quartzcore::Color> colorComponents(id color);
 // A new UIColor, owned by the autorelease pool.
@@ -34,6 +38,14 @@ id makeColor(const quartzcore::Color& color);
 // A UIImage of `image` (retained) at `scale` pixels a point, owned by the autorelease pool.
 id makeImage(CGImageRef image, double scale);
 CGImageRef cgImageOf(id image);
+// The name of the image file a UIImage shows, as a bundle names its images ("ON" for
+// "ON@2x.png"), followed through drawing (coregraphics::imageOrigin); none when unknown.
+std::optional<std::string> imageFileName(id image);
+
+// Takes every running view animation (UIView animateWithDuration:...) off its layer now, as
+// a view removed mid-fade would: each completion runs on a later turn with NO. Basic
+// animations added to a layer directly are left alone. How many were cut.
+std::size_t cutViewAnimations();
 
 // The windows on screen (not hidden), back to front: by window level, then by the order
 // they were made.

@@ -65,6 +65,7 @@ void setBackgroundColor(id self, SEL, id color) {
 
 // The corners of the view, on the continuous curve of the device's own rounded views.
 void setContinuousCornerRadius(id self, SEL, CGFloat radius) {
+  ++viewOf(self).cornerRadiusSets;
   send<void(id)>(layerOf(self), "setCornerCurve:"_sel, "continuous"_ns);
   change(self, "cornerRadius", radius);
 }
@@ -159,3 +160,9 @@ void registerUIView() {
 }
 
 }  // namespace uikit::detail
+
+namespace uikit {
+
+std::size_t cornerRadiusSets(id view) { return detail::isView(view) ? detail::viewOf(view).cornerRadiusSets : 0; }
+
+}  // namespace uikit

@@ -7,6 +7,7 @@
 // innermost open one.
 
 #include "platform/core/RunLoop.h"
+#include "platform/foundation/Foundation.h"
 #include "platform/objc/Block.h"
 #include "platform/objc/ClassBuilder.h"
 #include "platform/objc/Message.h"
@@ -39,6 +40,18 @@ std::vector<Block>& openBlocks() {
   return *blocks;
 }
 
+// The view animations running now, by layer and key, so that they can be cut short.
+struct RunningViewAnimation {
+  std::uint64_t serial;
+  objc::Ref layer;
+  std::string key;
+};
+std::vector<RunningViewAnimation>& runningViewAnimations() {
+  static auto* running = new std::vector<RunningViewAnimation>();
+  return *running;
+}
+std::uint64_t nextViewAnimation = 1;
+
 // The completion's state, shared by the animations of one block.
 struct Completion {
   objc::Ref block;
@@ -63,9 +76,16 @@ void animateWithDurationAnimationsCompletion(id, SEL, double duration, id animat
   for (const Change& change : block.changes) {
     if (quartzcore::sameValue(change.from, change.to)) continue;
     ++shared->running;
+    const std::uint64_t serial = nextViewAnimation++;
     const bool added = quartzcore::animate(change.layer, change.keyPath, change.from, change.to, block.duration,
-                                           change.keyPath, [shared](bool finished) { shared->ended(finished); });
+                                           change.keyPath, [shared, serial](bool finished) {
+                                             std::erase_if(runningViewAnimations(), [serial](const RunningViewAnimation& r) {
+                                               return r.serial == serial;
+                                             });
+                                             shared->ended(finished);
+                                           });
     if (!added) --shared->running;
+    if (added) runningViewAnimations().push_back({serial, change.layer, change.keyPath});
   }
   if (shared->running == 0) {
     core::RunLoop::main().scheduleAfter(0, core::RunLoop::Source::Animation, [shared] {
@@ -80,6 +100,15 @@ void animateWithDurationAnimations(id cls, SEL, double duration, id animations) 
 }
 
 }  // namespace
+
+std::size_t cutRunningViewAnimations() {
+  // Taken off by key; each one's end is told on a later turn, which takes it off the list.
+  const std::vector<RunningViewAnimation> running = runningViewAnimations();
+  for (const RunningViewAnimation& animation : running) {
+    send<void(id)>(animation.layer.get(), "removeAnimationForKey:"_sel, foundation::makeString(animation.key).get());
+  }
+  return running.size();
+}
 
 void change(id view, const std::string& keyPath, const quartzcore::Value& value) {
   id layer = viewOf(view).layer;
@@ -106,3 +135,9 @@ void registerUIViewAnimation() {
 }
 
 }  // namespace uikit::detail
+
+namespace uikit {
+
+std::size_t cutViewAnimations() { return detail::cutRunningViewAnimations(); }
+
+}  // namespace uikit

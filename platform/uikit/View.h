@@ -15,6 +15,7 @@ struct ViewState {
   std::vector<objc::Ref> subviews;
   id superview = nil;         // not retained: the superview holds this one
   objc::Ref backgroundColor;  // the UIColor last set, or nil
+  std::size_t cornerRadiusSets = 0;  // calls of _setContinuousCornerRadius:
   ViewState() = default;
   ViewState(const ViewState&) = delete;
   ViewState& operator=(const ViewState&) = delete;

@@ -6,7 +6,9 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
+#include <set>
 #include <thread>
 
 namespace {
@@ -43,6 +45,82 @@ TEST_F(Simulator, OptionsWorkBeforeAndAfterTheSubCommandOrAreRefused) {
   ASSERT_EQ(quiet.status, 0) << quiet.err;
   EXPECT_EQ(quiet.out.find("settings "), std::string::npos) << "no header when quiet";
   EXPECT_NE(quiet.out.find("summary"), std::string::npos);
+}
+
+TEST_F(Simulator, CommandsPrintsTheScenarioLanguage) {
+  const Result text = run({"--commands"});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("\n  press home [twice] [gap DURATION] [for DURATION]  after boot   one click"), std::string::npos)
+      << text.out;
+  const Result json = run({"--commands", "--json"});
+  ASSERT_EQ(json.status, 0) << json.err;
+  std::set<std::string> whens;
+  for (const auto& row : jsonLines(json)) {
+    EXPECT_TRUE(row["usage"].is_string() && row["description"].is_string() && row["family"].is_string()) << row;
+    whens.insert(row["when"].get<std::string>());
+  }
+  EXPECT_EQ(whens, (std::set<std::string>{"before boot", "after boot", "anywhere"}));
+  EXPECT_NE(run({"--commands", "--markdown"}).out.find("<!-- commands: expectations -->"), std::string::npos);
+  EXPECT_EQ(run({"--markdown"}).status, 2);
+  EXPECT_EQ(run({"--commands", "--json", "--markdown"}).status, 2);
+}
+
+// A settings file from a phone (XML here; binary ones are tested in-process) in place of the
+// settings a run is given: the same as a first `settings-file` line, or a replay's base.
+TEST_F(Simulator, SettingsGivesScenariosReplaysAndSweepsAFileFromAPhone) {
+  const auto phone = write("phone.plist",
+                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                           "<key>isEnabled</key><true/><key>isUpdateIntervalEnabled</key><true/>"
+                           "<key>updateIntervalSlider</key><integer>2</integer></dict></plist>\n");
+  const auto scenario = write("lock.scenario", "press lock\nexpect sampling interval 0.1\n");
+  const Result ran = run({scenario.string(), "--settings", phone.string()});
+  EXPECT_EQ(ran.status, 0) << ran.err << ran.out;
+  EXPECT_NE(ran.out.find("settings file: " + phone.string() + " as given ("), std::string::npos) << ran.out;
+
+  const auto csv = write("still.csv", kStillCsv);
+  const Result replayed = run({"replay", csv.string(), "--settings", phone.string(), "--json"});
+  ASSERT_EQ(replayed.status, 0) << replayed.err;
+  const auto header = jsonLines(replayed).front();
+  EXPECT_EQ(header["motion"]["samplingInterval"], 0.1) << header;
+  const Result onTop = run({"replay", csv.string(), "--settings", phone.string(), "--set", "updateIntervalSlider=0"});
+  ASSERT_EQ(onTop.status, 0) << onTop.err;
+  EXPECT_NE(onTop.out.find(" with --set: "), std::string::npos) << onTop.out;
+  EXPECT_NE(onTop.out.find("sampling every 0.025 s"), std::string::npos) << onTop.out;
+
+  const Result plan = run({"sweep", csv.string(), "--grid", "wakeMode=0,1", "--settings", phone.string(), "--plan"});
+  ASSERT_EQ(plan.status, 0) << plan.err;
+  for (const auto& cell : jsonLines(plan)) {
+    const auto argv = cell["argv"].get<std::vector<std::string>>();
+    const auto at = std::find(argv.begin(), argv.end(), "--settings");
+    ASSERT_NE(at, argv.end()) << cell;
+    EXPECT_EQ(*(at + 1), phone.string());
+  }
+  const Result swept = run({"sweep", csv.string(), "--grid", "wakeMode=0,1", "--settings", phone.string(), "--json", "--jobs", "1"});
+  EXPECT_EQ(swept.status, 0) << swept.err << swept.out;
+
+  const auto broken = write("broken.plist", "not a property list");
+  EXPECT_EQ(run({"replay", csv.string(), "--settings", broken.string()}).status, 0) << "given as it is";
+  const Result refused = run({"replay", csv.string(), "--settings", broken.string(), "--set", "wakeMode=1"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("holds no property-list dictionary"), std::string::npos) << refused.err;
+  const Result missing = run({scenario.string(), "--settings", (directory_ / "missing.plist").string()});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.err.rfind("--settings: " + (directory_ / "missing.plist").string() + ": cannot read the settings file", 0), 0u)
+      << missing.err;
+  EXPECT_EQ(missing.out, "");
+}
+
+TEST_F(Simulator, VerboseShowsTheTweaksQuestionsForAScenarioOnly) {
+  const auto scenario = write("lock.scenario", "set isEnabled YES\npress lock\n");
+  const Result plain = run({scenario.string()});
+  const Result verbose = run({scenario.string(), "--verbose"});
+  ASSERT_EQ(verbose.status, 0) << verbose.err;
+  EXPECT_EQ(plain.out.find("  query  "), std::string::npos);
+  EXPECT_NE(verbose.out.find("query                  -[NSProcessInfo isLowPowerModeEnabled] -> NO"), std::string::npos)
+      << verbose.out;
+  const Result replay = run({"replay", write("still.csv", kStillCsv).string(), "--verbose"});
+  EXPECT_EQ(replay.status, 2);
+  EXPECT_NE(replay.err.find("--verbose"), std::string::npos) << replay.err;
 }
 
 TEST_F(Simulator, AnUnknownSettingsKeyWarnsWithTheClosestKnownOneAndStrictRefusesIt) {

@@ -102,6 +102,16 @@ TEST_F(Recordings, CsvSkipsItsHeaderAndBlankLinesAndAcceptsCrLfAndSpaces) {
   EXPECT_EQ(readings[1].reading.userAcceleration.y, -0.2);
 }
 
+// JSON has no NaN; a CSV component may be "nan", a reading the tweak never counts there.
+TEST_F(Recordings, CsvComponentsMayBeNotANumber) {
+  const auto readings = readAll(write("r.csv", "0,nan,-0.85,-0.5,0,0,NaN\n1, 0, 0, -1, nan , 0, 0\n"));
+  ASSERT_EQ(readings.size(), 2u) << "a first line with nan is a reading, not a header";
+  EXPECT_TRUE(std::isnan(readings[0].reading.gravity.x));
+  EXPECT_TRUE(std::isnan(readings[0].reading.userAcceleration.z));
+  EXPECT_EQ(readings[0].reading.gravity.y, -0.85);
+  EXPECT_TRUE(std::isnan(readings[1].reading.userAcceleration.x));
+}
+
 TEST_F(Recordings, CsvFirstLineOfNumbersIsAReadingNotAHeader) {
   EXPECT_EQ(readAll(write("r.csv", "0,0,0,-1,0,0,0\n1,0,0,-1,0,0,0\n")).size(), 2u);
 }
@@ -174,7 +184,8 @@ TEST_F(Recordings, BadCsvNamesTheFileAndLine) {
       {"not a number", header + "0,0,0,-1,0,abc,0\n", 2, std::nullopt, "column 6 (user acceleration y) is not a number"},
       {"trailing junk", header + "0,0,0,-1x,0,0,0\n", 2, std::nullopt, "column 4 (gravity z) is not a number"},
       {"empty cell", header + "0,0,,-1,0,0,0\n", 2, std::nullopt, "column 3 (gravity y) is empty"},
-      {"nan", header + "0,nan,0,-1,0,0,0\n", 2, std::nullopt, "column 2 (gravity x) is not finite"},
+      {"infinite", header + "0,inf,0,-1,0,0,0\n", 2, std::nullopt, "column 2 (gravity x) is not finite"},
+      {"nan timestamp", header + "nan,0,0,-1,0,0,0\n", 2, std::nullopt, "column 1 (timestamp) is not finite"},
       {"overflow", header + "1e999,0,0,-1,0,0,0\n", 2, std::nullopt, "column 1 (timestamp) is not finite"},
       {"backwards", header + "2,0,0,-1,0,0,0\n2,0,0,-1,0,0,0\n1.5,0,0,-1,0,0,0\n", 4, std::nullopt, "time runs backwards"},
   };

@@ -3,8 +3,8 @@
 
 #include "platform/coremotion/CoreMotion.h"
 #include "platform/foundation/Foundation.h"
-#include "tools/tessaro-sim/Runner.h"
-#include "tools/tessaro-sim/Scenario.h"
+#include "tests/tools/ScenarioRun.h"
+#include "tools/tessaro-sim/commands/Session.h"
 
 #include <gtest/gtest.h>
 
@@ -14,23 +14,8 @@
 namespace {
 
 using namespace sim;
-
-struct Ran {
-  int status = -1;
-  std::string timeline;
-  std::string errors;
-};
-
-Ran runText(const std::string& text) {
-  const Scenario scenario = parseScenario(text, "run.scenario", ".");
-  std::ostringstream out, errors;
-  Timeline timeline(out, Format::Text);
-  Ran ran;
-  ran.status = runScenario(scenario, timeline, errors, false);
-  ran.timeline = out.str();
-  ran.errors = errors.str();
-  return ran;
-}
+using simtest::Ran;
+using simtest::runText;
 
 TEST(ScenarioRun, AStepRunsOneTurnSoALaterTurnIsSeenNotToHaveHappenedYet) {
   // Sampling every half second: each turn is one sampling instant. The line before a
@@ -83,6 +68,56 @@ TEST(ScenarioRun, AnEditBehindTheTweaksBackChangesNothingUntilItIsTold) {
       "press lock\n"
       "expect sampling interval 1s\n");
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
+}
+
+// A device driven one typed line at a time: each line parsed where the device stands now,
+// the device booted by the first line that needs it.
+TEST(ScenarioRun, ASessionRunsTypedLinesOneAtATime) {
+  std::ostringstream out, errors;
+  Timeline timeline(out, Format::Text);
+  Session session("typed", ".", timeline, errors, false);
+  EXPECT_TRUE(session.runLine("set isEnabled YES", 1));
+  EXPECT_TRUE(session.runLine("set motionSensitivity 3", 2));
+  EXPECT_NE(errors.str().find("typed:2: warning: unknown settings key \"motionSensitivity\""), std::string::npos)
+      << errors.str();
+  EXPECT_FALSE(session.booted());
+  EXPECT_TRUE(session.runLine("pose face-up", 3));
+  EXPECT_TRUE(session.booted());
+  EXPECT_TRUE(session.runLine("press lock", 4));
+  EXPECT_TRUE(session.runLine("wait 2", 5));
+  EXPECT_TRUE(session.runLine("expect sampling on", 6));
+  EXPECT_TRUE(session.runLine("lift", 7));
+  EXPECT_TRUE(session.runLine("wait 2", 8));
+  // Events are kept, so a text asked about only now is counted from the boot.
+  EXPECT_TRUE(session.runLine("expect count display \"on\" == 1", 9));
+  EXPECT_FALSE(session.runLine("expect lockscreen down", 10));
+  EXPECT_NE(errors.str().find("typed:10: expected lockscreen down, got up"), std::string::npos) << errors.str();
+  // Lines that cannot stand now are refused and change nothing.
+  EXPECT_THROW(session.runLine("without SBReachabilityManager", 11), ScenarioError);
+  EXPECT_THROW(session.runLine("at 1", 12), ScenarioError) << "the device is past 1 s";
+  EXPECT_THROW(session.runLine("frobnicate", 13), ScenarioError);
+  EXPECT_TRUE(session.runLine("unlock", 14));
+  EXPECT_TRUE(session.runLine("expect lockscreen down", 15));
+}
+
+// Every kind a settings file holds is compared by kind and value, through the file the
+// device wrote; a mismatch shows the value as XML.
+TEST(ScenarioRun, ASettingOfAnyKindIsComparedAsTheFileHoldsIt) {
+  const Ran ran = runText(
+      "set when <date>2024-02-29T12:00:00Z</date>\n"
+      "set blob <data>3q2+7w==</data>\n"
+      "set colours <array><string>#D78449</string><integer>7</integer></array>\n"
+      "set nested <dict><key>on</key><true/><key>at</key><date>2001-01-01T00:00:00Z</date></dict>\n"
+      "boot\n"
+      "expect setting when <date>2024-02-29T12:00:00Z</date>\n"
+      "expect setting blob <data>3q2+7w==</data>\n"
+      "expect setting colours <array><string>#D78449</string><integer>7</integer></array>\n"
+      "expect setting nested <dict><key>at</key><date>2001-01-01T00:00:00Z</date><key>on</key><true/></dict>\n"
+      "expect setting colours <array><string>#D78449</string><real>7.0</real></array>\n");
+  EXPECT_EQ(ran.status, 1) << ran.errors << ran.timeline;
+  EXPECT_EQ(ran.errors,
+            "run.scenario:10: expected setting colours <array><string>#D78449</string><real>7.0</real></array>, got "
+            "<array><string>#D78449</string><integer>7</integer></array>\n");
 }
 
 TEST(ScenarioRun, AnIntervalExpectedWhileNothingSamplesFails) {

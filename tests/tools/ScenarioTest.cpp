@@ -5,7 +5,9 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -57,6 +59,39 @@ TEST(ScenarioParsing, SettingValuesKeepTheirKinds) {
   EXPECT_EQ(*stepAs<command::Set>(scenario, 4).value, plist::Value("text with \"quotes\""));
   EXPECT_EQ(*stepAs<command::Set>(scenario, 5).value, plist::Value("3")) << "quoted stays a string";
   EXPECT_FALSE(stepAs<command::Set>(scenario, 6).value);
+}
+
+// Dates, data, arrays and dictionaries in the XML form of one value, which runs to the end
+// of the line; what a message shows of a value reads back as that value.
+TEST(ScenarioParsing, ValuesOfEveryKindParseFromXmlAndReadBackFromTheirDescription) {
+  const auto scenario = parse(
+      "set when <date>2001-01-02T00:00:01Z</date>\n"
+      "set blob <data>AQID</data>   \n"
+      "expect setting list <array><integer>1</integer> <string>a #b &amp; c</string><true/></array>\n"
+      "expect setting nested <dict><key>k</key><array/><key>r</key><real>0.5</real></dict>\n");
+  EXPECT_EQ(*stepAs<command::Set>(scenario, 0).value, plist::Value(plist::Date{86401}));
+  EXPECT_EQ(*stepAs<command::Set>(scenario, 1).value, plist::Value(plist::Data{1, 2, 3}));
+  const plist::Value list(plist::Array{plist::Value(1), plist::Value("a #b & c"), plist::Value(true)});
+  EXPECT_EQ(*stepAs<command::ExpectSetting>(scenario, 3).value, list) << "a '#' inside XML is no comment";
+  const plist::Value nested(plist::Dictionary{{"k", plist::Array{}}, {"r", 0.5}});
+  EXPECT_EQ(*stepAs<command::ExpectSetting>(scenario, 4).value, nested);
+
+  for (const plist::Value& value : {plist::Value(plist::Date{86401.25}), plist::Value(plist::Data{255, 0}), list, nested,
+                                    plist::Value(plist::Array{plist::Value(plist::Dictionary{})}),
+                                    plist::Value(std::numeric_limits<double>::quiet_NaN()), plist::Value(3.0)}) {
+    const std::string described = describeValue(value);
+    SCOPED_TRACE(described);
+    std::string problem;
+    const auto back = parseValue(described, false, problem);
+    if (value.isDate()) {
+      // XML holds whole seconds: the fraction is shown, and is no XML date.
+      EXPECT_EQ(described, "<date>2001-01-02T00:00:01.25Z</date>");
+      continue;
+    }
+    ASSERT_TRUE(back) << problem;
+    EXPECT_EQ(*back, value);
+  }
+  EXPECT_EQ(describeValue(plist::Value(plist::Data{255, 0})), "<data>/wA=</data>");
 }
 
 TEST(ScenarioParsing, DurationsTakeUnitsAndTimeIsTrackedForAt) {
@@ -181,11 +216,51 @@ TEST(ScenarioParsing, MistakesNameTheFileAndLine) {
       {"step 2\n", "test.scenario:1: usage: step"},
       {"edit-settings isEnabled\n", "test.scenario:1: usage: edit-settings KEY VALUE"},
       {"plot run.pdf\n", "test.scenario:1: a plot is a .png or .svg file"},
+      // One XML value, well formed: not two, not a fragment.
+      {"set when <date>yesterday</date>\n", "test.scenario:1: bad value \"<date>yesterday</date>\": not one property-list"},
+      {"set n <integer>1</integer><integer>2</integer>\n", "test.scenario:1: bad value"},
+      {"expect setting list <array><integer>1</integer>\n", "test.scenario:1: bad value"},
+      {"set when\t<date>2001-01-01T00:00:00Z</date> extra\n", "test.scenario:1: bad value"},
   };
   for (const auto& [text, message] : cases) {
     SCOPED_TRACE(text);
     EXPECT_EQ(errorOf(text).rfind(message, 0), 0u) << errorOf(text);
   }
+}
+
+// The commands that reach the host's variants and its own moments refuse what they cannot
+// mean, with the line and the usage.
+TEST(ScenarioParsing, HostAndMotionCommandsRefuseBadArguments) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"without-method SBFoo bar\n", "test.scenario:1: expected a method as -[CLASS SELECTOR], got \"SBFoo bar\""},
+      {"without-method -[SBFoo bar:baz]\n", "test.scenario:1: expected a method as -[CLASS SELECTOR]"},
+      {"without-method -[SBFoo]\n", "test.scenario:1: usage: without-method -[CLASS SELECTOR]"},
+      {"host-implements -[SBFoo bar: baz]\n", "test.scenario:1: usage: host-implements -[CLASS SELECTOR]"},
+      {"boot\nhost-implements -[SBFoo bar]\n", "test.scenario:2: \"host-implements\" must come before the device boots"},
+      {"screen-off-mode maybe\n", "test.scenario:1: expected on or off, got \"maybe\""},
+      {"present-lockscreen now\n", "test.scenario:1: usage: present-lockscreen"},
+      {"motion-error twice\n", "test.scenario:1: usage: motion-error"},
+      {"accelerate 0 0\n", "test.scenario:1: usage: accelerate X Y Z [for DURATION]"},
+      {"accelerate 0 0 hard\n", "test.scenario:1: bad z \"hard\": expected a number or nan"},
+      {"accelerate 0 0 \"nan\"\n", "test.scenario:1: bad z \"nan\""},
+      {"accelerate 0 0 1 over 2\n", "test.scenario:1: usage: accelerate X Y Z [for DURATION]"},
+      {"accelerate 0 0 1 for\n", "test.scenario:1: usage: accelerate X Y Z [for DURATION]"},
+      {"accelerate 0 0 1 for -2\n", "test.scenario:1: duration cannot be negative"},
+      {"pose nan 0\n", "test.scenario:1: usage: pose NAME | pose X Y Z"},
+      {"reachability-setting height 3\n", "test.scenario:1: unknown reachability setting \"height\""},
+      {"reachability-setting yOffsetFactor big\n", "test.scenario:1: bad value \"big\": expected a number"},
+      {"cut-animations all\n", "test.scenario:1: usage: cut-animations"},
+      {"settings-file a.plist b.plist\n", "test.scenario:1: usage: settings-file FILE"},
+  };
+  for (const auto& [text, message] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(errorOf(text).rfind(message, 0), 0u) << errorOf(text);
+  }
+  const auto scenario = parse("accelerate nan 0 -2 for 500ms\naccelerate 0 0 1\n");
+  const auto& accelerate = stepAs<command::Accelerate>(scenario, 1);
+  EXPECT_TRUE(std::isnan(accelerate.acceleration.x));
+  EXPECT_EQ(accelerate.seconds, 0.5);
+  EXPECT_FALSE(stepAs<command::Accelerate>(scenario, 2).seconds);
 }
 
 TEST(ScenarioParsing, ARecordingIsFoundBesideTheScenarioAndCheckedWhole) {
@@ -225,9 +300,9 @@ TEST(ScenarioParsing, ControlCenterCommandsParseWithTheirToggleAndFiles) {
   EXPECT_TRUE(stepAs<command::ExpectToggle>(scenario, 8).selected);
   const auto& colour = stepAs<command::ExpectToggle>(scenario, 9);
   EXPECT_EQ(colour.what, command::ExpectToggle::Background);
-  EXPECT_NEAR(colour.color.r, 0xD7 / 255.0, 1e-12);
-  EXPECT_EQ(colour.color.a, 0.5);
-  EXPECT_EQ(stepAs<command::ExpectToggle>(scenario, 10).color.a, 0.0);
+  EXPECT_NEAR(colour.color->r, 0xD7 / 255.0, 1e-12);
+  EXPECT_EQ(colour.color->a, 0.5);
+  EXPECT_EQ(stepAs<command::ExpectToggle>(scenario, 10).color->a, 0.0);
   EXPECT_EQ(stepAs<command::ExpectToggle>(scenario, 11).number, 32);
   EXPECT_FALSE(stepAs<command::Style>(scenario, 14).value);
 }
@@ -247,6 +322,14 @@ TEST(ScenarioParsing, ControlCenterMistakesNameTheLine) {
       {"screen 6.1\n", "test.scenario:1: unknown screen \"6.1\" (4.7 or 5.5)"},
       {"wait 1\nseed 3\n", "test.scenario:2: \"seed\" must come before the device boots"},
       {"style isEnabled maybe\n", "test.scenario:1: bad value \"maybe\""},
+      {"expect prefs isEnabled\n", "test.scenario:1: usage: expect prefs KEY VALUE|absent"},
+      {"expect prefs isEnabled maybe\n", "test.scenario:1: bad value \"maybe\""},
+      {"expect toggle tessaro highlight gone\n", "test.scenario:1: expected hidden or shown, got \"gone\""},
+      {"expect toggle tessaro radius\n", "test.scenario:1: usage: expect toggle NAME radius N|unset"},
+      {"expect toggle tessaro selected-color orange\n", "test.scenario:1: bad colour \"orange\""},
+      {"expect toggle tessaro glyph on ON\n", "test.scenario:1: expected selected or unselected, got \"on\""},
+      {"expect toggle tessaro glyph selected On\n", "test.scenario:1: unknown glyph \"On\" (ON, OFF"},
+      {"expect toggle tessaro glyph selected\n", "test.scenario:1: usage: expect toggle NAME glyph selected|unselected ON|OFF|none"},
   };
   for (const auto& [text, message] : cases) {
     SCOPED_TRACE(text);

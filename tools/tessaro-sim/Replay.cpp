@@ -137,17 +137,42 @@ RunCounts countsFromJson(const nlohmann::json& json) {
   return counts;
 }
 
-plist::Dictionary replaySettingsFile(const plist::Dictionary& given) {
-  plist::Dictionary file{{"isEnabled", true}};
-  for (const auto& [key, value] : given) file.insert_or_assign(key, value);
-  return file;
+ReplaySettings replaySettingsFile(const plist::Dictionary& given, const std::optional<GivenFile>& file) {
+  ReplaySettings settings;
+  if (!file) {
+    settings.dictionary = plist::Dictionary{{"isEnabled", true}};
+    for (const auto& [key, value] : given) settings.dictionary.insert_or_assign(key, value);
+    settings.description = describeSettings(settings.dictionary);
+    return settings;
+  }
+  const auto contents = dictionaryOf(file->bytes);
+  settings.description = file->path.string() + " as given (" + std::to_string(file->bytes.size()) + " bytes)";
+  if (!contents && !given.empty()) {
+    throw ScenarioError(file->path.string() + ": holds no property-list dictionary, so --set cannot change a key in it");
+  }
+  if (!contents) settings.description += ": no property-list dictionary, which reads as no file";
+  settings.dictionary = contents.value_or(plist::Dictionary{});
+  // Unchanged, the bytes go in as they are; a --set rewrites the file as an editor would.
+  if (given.empty()) {
+    settings.bytes = file->bytes;
+  } else {
+    settings.description += " with --set";
+  }
+  for (const auto& [key, value] : given) settings.dictionary.insert_or_assign(key, value);
+  if (!settings.dictionary.empty()) settings.description += ": " + describeSettings(settings.dictionary);
+  return settings;
 }
 
 namespace {
 
-device::BootOptions bootOptions(const plist::Dictionary& settingsFile, const std::filesystem::path& root, bool realtime) {
+device::BootOptions bootOptions(const ReplaySettings& settingsFile, const std::filesystem::path& root, bool realtime) {
   device::BootOptions boot;
-  boot.settings = settingsFile;
+  if (settingsFile.bytes) {
+    boot.rawFiles.emplace_back(device::kSettingsPath,
+                               std::vector<std::uint8_t>(settingsFile.bytes->begin(), settingsFile.bytes->end()));
+  } else {
+    boot.settings = settingsFile.dictionary;
+  }
   boot.realtime = realtime;
   boot.root = root;
   return boot;
@@ -200,13 +225,18 @@ class Feed final : public hardware::ReadingStream {
 
 }  // namespace
 
-ReplayDevice::ReplayDevice(const plist::Dictionary& settingsFile, const std::filesystem::path& root, bool realtime)
+ReplayDevice::ReplayDevice(const ReplaySettings& settingsFile, const std::filesystem::path& root, bool realtime)
     : device_(bootOptions(settingsFile, root, realtime)) {
   device_.log().setKeepEvents(false);
 }
 
-void ReplayDevice::giveSettings(const plist::Dictionary& settingsFile) {
-  if (!device_.writeSettings(settingsFile)) throw std::runtime_error("cannot write the device's settings file");
+void ReplayDevice::giveSettings(const ReplaySettings& settingsFile) {
+  const bool written =
+      settingsFile.bytes
+          ? device_.replaceFile(device::kSettingsPath,
+                                std::span(reinterpret_cast<const std::uint8_t*>(settingsFile.bytes->data()), settingsFile.bytes->size()))
+          : device_.writeSettings(settingsFile.dictionary);
+  if (!written) throw std::runtime_error("cannot write the device's settings file");
   device_.postNotification("com.brel.tessaro.prefschanged");
   device_.runUntil(device_.now());
 }
@@ -221,9 +251,9 @@ ReplayResult ReplayDevice::run(const ReplayOptions& options, std::ostream& out, 
   auto feed = std::make_unique<Feed>(open());
   Feed& readings = *feed;
 
-  const plist::Dictionary settingsFile = replaySettingsFile(options.settings);
+  const ReplaySettings settingsFile = replaySettingsFile(options.settings, options.settingsFile);
   Timeline timeline(out, options.format);
-  const SettingsExplained explained = explainSettings(settingsFile);
+  const SettingsExplained explained = explainSettings(settingsFile.dictionary);
   if (!options.quiet) {
     nlohmann::ordered_json fields;
     fields["recording"] = {{"file", options.recording.string()}};
@@ -234,7 +264,7 @@ ReplayResult ReplayDevice::run(const ReplayOptions& options, std::ostream& out, 
       for (const std::string& line : explained.lines) text += (text.empty() ? "" : "; ") + line;
       timeline.emit(0, "settings", text, fields);
     } else {
-      timeline.emit(0, "settings", "settings file: " + describeSettings(settingsFile) + "; the rest at their defaults");
+      timeline.emit(0, "settings", "settings file: " + settingsFile.description + "; the rest at their defaults");
       for (const std::string& line : explained.lines) timeline.emit(0, "settings", line);
     }
   }
@@ -313,7 +343,7 @@ ReplayResult ReplayDevice::run(const ReplayOptions& options, std::ostream& out, 
 }
 
 ReplayResult replay(const ReplayOptions& options, std::ostream& out, std::ostream& progress, bool showProgress) {
-  ReplayDevice device(replaySettingsFile(options.settings), options.root, options.realtime);
+  ReplayDevice device(replaySettingsFile(options.settings, options.settingsFile), options.root, options.realtime);
   return device.run(options, out, progress, showProgress);
 }
 

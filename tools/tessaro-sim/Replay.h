@@ -9,6 +9,7 @@
 
 #include "platform/device/Device.h"
 #include "platform/plist/PropertyList.h"
+#include "tools/tessaro-sim/InputFile.h"
 #include "tools/tessaro-sim/RunObserver.h"
 #include "tools/tessaro-sim/Timeline.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
@@ -23,7 +24,10 @@ namespace sim {
 
 struct ReplayOptions {
   std::filesystem::path recording;
-  plist::Dictionary settings;  // on top of isEnabled YES
+  plist::Dictionary settings;  // on top of isEnabled YES, or of `settingsFile`
+  // A settings file taken as given (--settings FILE): its bytes go in unchanged, or, with
+  // `settings` on top, the dictionary it holds is rewritten as an editor would.
+  std::optional<GivenFile> settingsFile;
   Format format = Format::Text;
   bool realtime = false;
   bool quiet = false;  // no settings header and no progress: the events and the summary
@@ -43,8 +47,15 @@ struct ReplayResult {
   RunCounts counts;
 };
 
-// The settings file a replay's device starts with: isEnabled YES, then `given` over it.
-plist::Dictionary replaySettingsFile(const plist::Dictionary& given);
+// The settings file a replay's device has: `given` over isEnabled YES; or a file given
+// whole, its bytes as they are; or, with `given` over it, the dictionary it holds.
+struct ReplaySettings {
+  std::optional<std::string> bytes;  // the file, unchanged; none: `dictionary` is written
+  plist::Dictionary dictionary;      // what the tweak reads
+  std::string description;           // for the header: "isEnabled YES, wakeMode 1", "F as given (N bytes)", ...
+};
+// Throws ScenarioError when `given` would go over a file that holds no dictionary.
+ReplaySettings replaySettingsFile(const plist::Dictionary& given, const std::optional<GivenFile>& file = std::nullopt);
 
 // A device booted for one replay. Booting is most of a short replay's cost, so a sweep
 // boots one and forks it for each cell, giving each cell its settings as the settings
@@ -53,7 +64,7 @@ class ReplayDevice {
  public:
   // Boots with `settingsFile` as the settings file, on a fresh temporary root when `root`
   // is empty.
-  explicit ReplayDevice(const plist::Dictionary& settingsFile, const std::filesystem::path& root = {},
+  explicit ReplayDevice(const ReplaySettings& settingsFile, const std::filesystem::path& root = {},
                         bool realtime = false);
   ReplayDevice(const ReplayDevice&) = delete;
   ReplayDevice& operator=(const ReplayDevice&) = delete;
@@ -61,7 +72,7 @@ class ReplayDevice {
   // The settings editor's way: the settings file rewritten whole, then
   // "com.brel.tessaro.prefschanged" posted and delivered. Settings the tweak reads only
   // while the device starts keep their values from the boot.
-  void giveSettings(const plist::Dictionary& settingsFile);
+  void giveSettings(const ReplaySettings& settingsFile);
 
   // Presses the lock button, replays the recording from its first reading until one second
   // after its last, printing the effective settings (unless quiet), each lighting of the

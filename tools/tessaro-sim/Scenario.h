@@ -1,23 +1,18 @@
 #pragma once
-// The scenario language: one command a line, '#' comments, blank lines ignored (see
-// docs/SCENARIOS.md). A scenario is parsed and checked whole before any of it runs, so a
-// mistake on its last line costs nothing.
+// A scenario: the lines of the scenario language (commands/CommandTable.h, one command a
+// line, '#' comments, blank lines ignored; see docs/SCENARIOS.md), parsed and checked whole
+// before any of it runs, so that a mistake on its last line costs nothing.
 
-#include "platform/coremotion/CoreMotion.h"
-#include "platform/plist/PropertyList.h"
-#include "platform/quartzcore/Values.h"
-#include "tools/tessaro-sim/recordings/Recording.h"
-
-#include <nlohmann/json.hpp>
+#include "tools/tessaro-sim/SettingsKeys.h"
+#include "tools/tessaro-sim/commands/Commands.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <variant>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -26,194 +21,6 @@ namespace sim {
 class ScenarioError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
-};
-
-// A settings value as written on a `set` line or after `--set KEY=`: true/false/YES/NO, an
-// integer, a real, or a quoted string. Nullopt with `problem` filled in otherwise.
-std::optional<plist::Value> parseValue(std::string_view text, bool quoted, std::string& problem);
-// A value as one word of the command line gives it (`--set KEY=VALUE`, `--grid KEY=A,B`):
-// a string in "..." is quoted, anything else parsed as parseValue does.
-std::optional<plist::Value> parseValueWord(std::string_view word, std::string& problem);
-// As a scenario would write it: YES, 3, 0.5, "text".
-std::string describeValue(const plist::Value& value);
-// "isEnabled YES, wakeMode 0", or "(empty)".
-std::string describeSettings(const plist::Dictionary& settings);
-// {"isEnabled": "YES", "wakeMode": "0"}: each value as describeValue writes it.
-nlohmann::ordered_json describedSettings(const plist::Dictionary& settings);
-
-namespace command {
-
-// Before boot they make up the file the device boots with; after, an editor's write,
-// told to the tweak with "com.brel.tessaro.prefschanged" unless `notify` is false (another
-// process rewriting the file behind the tweak's back: `edit-settings`).
-struct Set {
-  std::string key;
-  std::optional<plist::Value> value;  // none: `unset`, the key is removed
-  bool notify = true;
-};
-// Unknown settings keys and values of the wrong kind are errors, not warnings.
-struct Strict {};
-// Exactly one turn of the main run loop (core::RunLoop::runTurn). The line before a `step`,
-// the `step` itself and expectations do not let the device settle, so what happens on a
-// later turn can be seen not to have happened yet.
-struct Turn {};
-struct Without {
-  std::string className;
-};
-struct NoMotionSensor {};
-// The dark device sleeps once its idle-sleep window has passed.
-struct IdleSleep {};
-struct Realtime {};
-struct Boot {
-  bool implicit = false;
-};
-struct Wait {
-  double seconds = 0;
-};
-struct At {
-  double time = 0;
-};
-// The sleep/wake button: one press, at once.
-struct PressLock {};
-// The physical home button: presses one after another, each held `hold` seconds and
-// going down `gapBefore` seconds after the release of the one before. The device runs
-// through the whole gesture; the line ends at the last release.
-struct HomeGesture {
-  struct Press {
-    double gapBefore = 0;
-    double hold = 0;
-  };
-  std::vector<Press> presses;
-  double seconds() const {
-    double total = 0;
-    for (const Press& press : presses) total += press.gapBefore + press.hold;
-    return total;
-  }
-};
-// A finger on the fingerprint sensor: the event the sensor reports.
-struct Finger {
-  long long event = 0;
-};
-// The host's reachability toggle.
-struct Reachability {};
-// SpringBoard builds the home button's gesture recognizers again.
-struct RebuildHomeGestures {};
-// The host's gesture manager answers only addGestureRecognizer:toDisplay:.
-struct OlderGestureManager {};
-// A physical home press lights a dark display, as on a stock phone.
-struct HomeButtonWakes {
-  bool on = false;
-};
-struct Unlock {};
-struct Switch {
-  enum What { LowPowerMode, Charging, Call } what = LowPowerMode;
-  bool on = false;
-};
-struct Pose {
-  hardware::Vector3 gravity;
-};
-struct Move {
-  hardware::Vector3 to;
-  double seconds = 0;
-};
-struct Shake {
-  double g = 0;
-  double seconds = 0;
-};
-struct Replay {
-  std::filesystem::path file;  // resolved against the scenario's directory
-  recordings::RecordingSummary summary;
-};
-struct Post {
-  std::string name;
-};
-struct ExpectDisplay {
-  bool on = false;
-};
-struct ExpectLockScreen {
-  bool up = false;
-};
-struct ExpectSampling {
-  bool on = false;
-};
-// The update interval of the motion source that is sampling.
-struct ExpectSamplingInterval {
-  double seconds = 0;
-};
-// At the end of the run, a picture of what the motion sensor read and what the device did
-// (see Plot.h); .png or .svg.
-struct PlotFile {
-  std::filesystem::path file;
-};
-struct ExpectReachability {
-  bool on = false;
-};
-struct ExpectCount {
-  enum Op { Equal, NotEqual, AtLeast, AtMost, Greater, Less } op = Equal;
-  std::string kind;
-  std::optional<std::string> text;  // none: any text
-  long long n = 0;
-};
-struct ExpectSetting {
-  std::string key;
-  std::optional<plist::Value> value;  // none: the key must be absent
-};
-
-// Control Center.
-// The styling file: before boot the file the device boots with, after boot rewritten whole.
-struct Style {
-  std::string key;
-  std::optional<plist::Value> value;  // none: `unstyle`, the key is removed
-};
-struct Seed {
-  std::uint64_t seed = 1;
-};
-struct ScreenSize {
-  bool fivePointFive = false;
-};
-struct ControlCenter {
-  bool open = false;
-};
-struct TapToggle {
-  std::string identifier;
-};
-struct Snapshot {
-  std::optional<std::string> toggle;  // an identifier; none: the whole screen
-  std::filesystem::path file;         // resolved against the scenario's directory
-  bool homeScreen = false;            // the home screen's window, whatever covers it
-};
-// A progress image at "/Library/PreferenceBundles/Corvel.bundle/Progress@3x.png" when the
-// device boots: the test image the build drew, or a file beside the scenario.
-struct ProgressImage {
-  std::filesystem::path file;
-};
-// A host whose root folder controller has no view.
-struct NoRootFolderView {};
-struct ExpectToggle {
-  enum What { Selected, Background, Radius, Scale } what = Selected;
-  std::string identifier;
-  bool selected = false;
-  quartzcore::Color color;
-  double number = 0;
-};
-
-}  // namespace command
-
-using Command =
-    std::variant<command::Set, command::Without, command::NoMotionSensor, command::IdleSleep, command::Realtime,
-                 command::OlderGestureManager, command::HomeButtonWakes, command::Boot, command::Wait, command::At,
-                 command::PressLock, command::HomeGesture, command::Finger, command::Reachability,
-                 command::RebuildHomeGestures, command::Unlock, command::Switch, command::Pose, command::Move,
-                 command::Shake, command::Replay, command::Post, command::ExpectDisplay, command::ExpectLockScreen,
-                 command::ExpectSampling, command::ExpectReachability, command::ExpectCount, command::ExpectSetting,
-                 command::Style, command::Seed, command::ScreenSize, command::ControlCenter, command::TapToggle,
-                 command::Snapshot, command::ExpectToggle, command::ProgressImage, command::NoRootFolderView,
-                 command::Strict, command::Turn, command::ExpectSamplingInterval, command::PlotFile>;
-
-struct Step {
-  std::size_t line = 0;
-  std::string text;  // the line as written, less comment and outer blanks
-  Command command;
 };
 
 struct Scenario {

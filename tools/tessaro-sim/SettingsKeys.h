@@ -59,6 +59,26 @@ class EffectiveSettings {
   const plist::Dictionary& settings_;
 };
 
+// --- Values in words: as a `set` line, `--set KEY=VALUE` or `--grid KEY=A,B` writes them,
+// and as messages and timelines show them.
+
+// true/false/YES/NO, an integer, a real, or (quoted) a string. Nullopt with `problem`
+// filled in otherwise.
+std::optional<plist::Value> parseValue(std::string_view text, bool quoted, std::string& problem);
+// A value as one word of the command line gives it: a string in "..." is quoted, anything
+// else parsed as parseValue does.
+std::optional<plist::Value> parseValueWord(std::string_view word, std::string& problem);
+// As a scenario would write it: YES, 3, 0.5, "text".
+std::string describeValue(const plist::Value& value);
+// "isEnabled YES, wakeMode 0", or "(empty)".
+std::string describeSettings(const plist::Dictionary& settings);
+// {"isEnabled": "YES", "wakeMode": "0"}: each value as describeValue writes it.
+nlohmann::ordered_json describedSettings(const plist::Dictionary& settings);
+
+// The dictionary a file's bytes hold, as the device reads a property list (XML or binary);
+// none when they hold no property-list dictionary, which the tweak reads as no file.
+std::optional<plist::Dictionary> dictionaryOf(std::string_view bytes);
+
 // The settings as the tweak takes them (a missing key at its default, an integer key
 // truncated, motionSenstivity in single precision) and what follows from them for motion
 // wake, in words and as JSON: the modes by name, the sampling interval, the thresholds in

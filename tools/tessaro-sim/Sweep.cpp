@@ -32,9 +32,10 @@ std::optional<Labels> matchedLabels(const AnswerOptions& options, const std::vec
 }
 
 // A key that changes none of the cells is named, since rows that differ in it differ in name only.
-void warnOfKeysWithoutEffect(const std::vector<std::string>& keys, const std::vector<Cell>& cells, std::ostream& errors) {
+void warnOfKeysWithoutEffect(const std::vector<std::string>& keys, const std::vector<Cell>& cells,
+                             const std::optional<GivenFile>& settingsFile, std::ostream& errors) {
   std::vector<plist::Dictionary> files;
-  for (const Cell& cell : cells) files.push_back(replaySettingsFile(cell.settings));
+  for (const Cell& cell : cells) files.push_back(replaySettingsFile(cell.settings, settingsFile).dictionary);
   for (const std::string& key : keys) {
     if (auto warning = noDifferenceWarning(key, files)) errors << "warning: " << *warning << "\n";
   }
@@ -147,13 +148,14 @@ int runSweep(const SweepOptions& options, std::ostream& out, std::ostream& error
   }
   std::vector<std::string> gridKeys;
   for (const GridAxis& axis : options.grid) gridKeys.push_back(axis.key);
-  warnOfKeysWithoutEffect(gridKeys, cells, errors);
+  warnOfKeysWithoutEffect(gridKeys, cells, options.settingsFile, errors);
 
   CellRunOptions run;
   run.jobs = options.jobs;
   run.cellSeconds = options.cellSeconds;
   run.progress = options.progress;
   run.outputs = options.outputs;
+  run.settingsFile = options.settingsFile;
   runCells(cells, loaded, run, errors);
   return answer(cells, labels, options.answer, plotKeys, out, errors);
 }
@@ -166,6 +168,10 @@ void printPlan(const SweepOptions& options, const std::string& program, std::ost
     ++number;
     const std::string output = cellOutputName(number);
     std::vector<std::string> argv = {program, "replay", cell.recording.string(), "--json"};
+    if (options.settingsFile) {
+      argv.push_back("--settings");
+      argv.push_back(options.settingsFile->path.string());
+    }
     for (const auto& [key, value] : cell.settings) {
       argv.push_back("--set");
       argv.push_back(setArgument(key, value));
@@ -240,7 +246,7 @@ int mergeCells(const std::vector<std::filesystem::path>& files, const AnswerOpti
   }
   const std::optional<Labels> labels = matchedLabels(options, recordings);
   const std::vector<std::string> plotKeys = checkedPlotKeys(options, cells);
-  warnOfKeysWithoutEffect(varyingKeys(cells), cells, errors);
+  warnOfKeysWithoutEffect(varyingKeys(cells), cells, std::nullopt, errors);
   return answer(cells, labels, options, plotKeys, out, errors);
 }
 

@@ -10,7 +10,9 @@
 // reads those commands' outputs back into the same answer.
 
 #include "platform/plist/PropertyList.h"
+#include "tools/tessaro-sim/InputFile.h"
 #include "tools/tessaro-sim/Labels.h"
+#include "tools/tessaro-sim/RunObserver.h"
 #include "tools/tessaro-sim/SweepTable.h"
 
 #include <filesystem>
@@ -52,6 +54,7 @@ struct SweepOptions {
   std::vector<std::filesystem::path> recordings;
   std::vector<GridAxis> grid;  // in the order given; the first varies slowest
   plist::Dictionary settings;  // --set, under every cell
+  std::optional<GivenFile> settingsFile;  // --settings FILE, under every cell
   int jobs = 1;
   double cellSeconds = 600;       // wall-clock limit of a cell
   bool progress = false;          // "cells 3 of 12" on stderr

@@ -186,11 +186,12 @@ class SettingsLock {
   try {
     {
       const SettingsLock lock(settingsLock);
-      device.giveSettings(replaySettingsFile(cell.settings));
+      device.giveSettings(replaySettingsFile(cell.settings, options.settingsFile));
     }
     ReplayOptions replayOptions;
     replayOptions.recording = cell.recording;
     replayOptions.settings = cell.settings;
+    replayOptions.settingsFile = options.settingsFile;
     replayOptions.readings = [recording] { return recordings::streamOf(recording); };
     std::ostringstream ignored;
     std::ofstream output;
@@ -284,7 +285,7 @@ void reap(pid_t pid, int& status) {
     const std::filesystem::path root = work / "device";
     std::filesystem::create_directory(root);
     core::setRoot(root);
-    ReplayDevice device(replaySettingsFile(cells[indices.front()].settings), root);
+    ReplayDevice device(replaySettingsFile(cells[indices.front()].settings, options.settingsFile), root);
     const int settingsLock = ::open((work / "settings.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (settingsLock < 0) systemFailure("cannot make the settings lock");
     const pid_t self = ::getpid();
@@ -357,11 +358,12 @@ void reap(pid_t pid, int& status) {
 
 // The cells in groups that can fork from one booted device: alike in every setting the
 // tweak reads only at start. In the order of their first cells.
-std::vector<std::vector<std::size_t>> deviceGroups(const std::vector<Cell>& cells) {
+std::vector<std::vector<std::size_t>> deviceGroups(const std::vector<Cell>& cells,
+                                                  const std::optional<GivenFile>& settingsFile) {
   std::vector<std::pair<plist::Dictionary, std::vector<std::size_t>>> groups;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     plist::Dictionary atStart;
-    for (const auto& [key, value] : replaySettingsFile(cells[i].settings)) {
+    for (const auto& [key, value] : replaySettingsFile(cells[i].settings, settingsFile).dictionary) {
       if (readAtStart(key)) atStart.insert_or_assign(key, value);
     }
     auto found = std::find_if(groups.begin(), groups.end(), [&](const auto& group) { return group.first == atStart; });
@@ -393,7 +395,7 @@ void runCells(std::vector<Cell>& cells, const LoadedRecordings& recordings, cons
   // cells that run longer); one silent far longer than that is stuck.
   const auto silence = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.cellSeconds + 30));
   const pid_t self = ::getpid();
-  for (const std::vector<std::size_t>& group : deviceGroups(cells)) {
+  for (const std::vector<std::size_t>& group : deviceGroups(cells, options.settingsFile)) {
     const RemovedAfter workDirectory{makeWorkDirectory()};
     const std::filesystem::path& work = workDirectory.directory;
     int fds[2];

@@ -14,11 +14,13 @@
 //
 // For tests, TESSARO_SWEEP_FAULT="N:crash" or "N:hang" makes cell N (from 1) crash or hang.
 
+#include "tools/tessaro-sim/InputFile.h"
 #include "tools/tessaro-sim/SweepTable.h"
 #include "tools/tessaro-sim/recordings/LoadedRecording.h"
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -34,6 +36,7 @@ struct CellRunOptions {
   double cellSeconds = 600;       // wall-clock limit of a cell
   bool progress = false;          // "sweep: 3 of 12 cells" on `errors`
   std::filesystem::path outputs;  // each cell's `replay --json` output kept there; empty: none
+  std::optional<GivenFile> settingsFile;  // --settings FILE, under every cell
 };
 
 // "cell-0001.jsonl": the output file of cell `number` (from 1), here and in a plan.

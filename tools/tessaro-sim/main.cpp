@@ -4,7 +4,9 @@
 // (arguments, scenario, recording, a plot or file that cannot be made).
 
 #include "platform/core/DeviceRoot.h"
+#include "platform/device/Device.h"
 #include "tools/tessaro-sim/DefaultScenario.h"
+#include "tools/tessaro-sim/InputFile.h"
 #include "tools/tessaro-sim/Plot.h"
 #include "tools/tessaro-sim/Replay.h"
 #include "tools/tessaro-sim/RootCleanup.h"
@@ -12,6 +14,7 @@
 #include "tools/tessaro-sim/Scenario.h"
 #include "tools/tessaro-sim/SettingsKeys.h"
 #include "tools/tessaro-sim/Sweep.h"
+#include "tools/tessaro-sim/commands/CommandTable.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
 
 #include <CLI/CLI.hpp>
@@ -54,7 +57,8 @@ plist::Dictionary parseSets(const std::vector<std::string>& sets, bool strict) {
   return settings;
 }
 
-int runScenarioCommand(const std::string& path, bool json, bool realtime, bool strict, sim::Detail detail) {
+int runScenarioCommand(const std::string& path, bool json, bool realtime, bool strict, sim::Detail detail,
+                       const std::optional<sim::GivenFile>& settingsFile, bool verbose) {
   sim::Scenario scenario;
   if (path.empty()) {
     scenario = sim::parseScenario(sim::kDefaultScenario, "<default>", std::filesystem::current_path(), strict);
@@ -62,6 +66,13 @@ int runScenarioCommand(const std::string& path, bool json, bool realtime, bool s
     const std::string text = sim::readScenarioFile(path);
     scenario = sim::parseScenario(text, path, std::filesystem::path(path).parent_path(), strict);
   }
+  // As a first line of the scenario would give it.
+  if (settingsFile) {
+    scenario.steps.insert(scenario.steps.begin(),
+                          sim::Step{0, "settings-file " + settingsFile->path.string(),
+                                    sim::command::PutFile{device::kSettingsPath, *settingsFile}});
+  }
+  if (verbose) scenario.steps.insert(scenario.steps.begin(), sim::Step{0, "verbose", sim::command::Verbose{true}});
   for (const std::string& warning : scenario.warnings) std::cerr << warning << "\n";
   sim::Timeline timeline(std::cout, json ? sim::Format::Json : sim::Format::Text, detail);
   return sim::runScenario(scenario, timeline, std::cerr, realtime);
@@ -85,15 +96,24 @@ int main(int argc, char** argv) {
   app.require_subcommand(0, 1);
 
   std::vector<std::string> scenarioPaths;
-  bool json = false, realtime = false, quiet = false, showDefault = false, strict = false;
-  std::string keepRoot;
+  bool json = false, realtime = false, quiet = false, showDefault = false, strict = false, commands = false,
+       markdown = false, verbose = false;
+  std::string keepRoot, settingsPath;
   app.add_option("SCENARIO", scenarioPaths, "Scenario file; the built-in default scenario when none is given");
   app.add_flag("--json", json, "One JSON object a line: {\"time\", \"event\", \"text\", ...}");
   app.add_flag("--realtime", realtime, "Let the device clock follow the wall clock");
   app.add_flag("-q,--quiet", quiet, "Shorter text: hooks that took as a count, no host calls or deliveries; a replay: no header");
+  app.add_flag("--verbose", verbose,
+               "A scenario: also what the tweak asks the host (query) and each delegate question of the home "
+               "button's recognizers (gesture), as a first `verbose` line");
   app.add_flag("--strict", strict, "Unknown settings keys and values of the wrong kind are errors, not warnings");
   app.add_option("--keep-root", keepRoot, "Keep the device's files in DIR (new or empty) instead of removing them");
+  app.add_option("--settings", settingsPath,
+                 "Boot with this settings file, bytes unchanged (one taken from a phone): a scenario as if its first line "
+                 "were `settings-file FILE`; a replay or sweep in place of isEnabled YES, --set on top");
   app.add_flag("--show-default", showDefault, "Print the built-in scenario and exit");
+  app.add_flag("--commands", commands, "Print the scenario language's commands and exit (with --json: one object a line)");
+  app.add_flag("--markdown", markdown, "With --commands: the tables docs/SCENARIOS.md holds");
 
   auto* replay = app.add_subcommand("replay", "Replay a device-motion recording (JSON or CSV) over the dark lock screen");
   replay->fallthrough();
@@ -145,9 +165,28 @@ int main(int argc, char** argv) {
       std::cout << sim::kDefaultScenario;
       return 0;
     }
+    if (markdown && !commands) throw Refusal{"--markdown prints the commands' tables: give it with --commands"};
+    if (commands) {
+      if (json && markdown) throw Refusal{"--json and --markdown: choose one"};
+      sim::printCommands(std::cout, json       ? sim::TableFormat::Json
+                                    : markdown ? sim::TableFormat::Markdown
+                                               : sim::TableFormat::Text);
+      return 0;
+    }
     if (scenarioPaths.size() > 1) throw Refusal{"one scenario at a time: one device boots a process"};
     if (!scenarioPaths.empty() && (replay->parsed() || sweep->parsed())) {
       throw Refusal{"a scenario (" + scenarioPaths.front() + ") and a sub-command: give one or the other"};
+    }
+    std::optional<sim::GivenFile> settingsFile;
+    if (!settingsPath.empty()) {
+      try {
+        settingsFile = sim::readGivenFile(settingsPath, "settings file");
+      } catch (const sim::ScenarioError& error) {
+        throw Refusal{std::string("--settings: ") + error.what()};
+      }
+    }
+    if (verbose && (replay->parsed() || sweep->parsed())) {
+      throw Refusal{"--verbose shows a scenario's queries and delegate questions: a replay shows its own lines (--trace)"};
     }
     if (sweep->parsed()) {
       if (!keepRoot.empty()) throw Refusal{"--keep-root keeps one device's files; a sweep boots one device a cell"};
@@ -160,8 +199,8 @@ int main(int argc, char** argv) {
       answer.plotKeys = plotKeys;
       if (sweepFiles.empty()) throw Refusal{"sweep: no recording given, only labels"};
       if (merge) {
-        if (plan || !grids.empty() || !sweepSets.empty() || !outputs.empty()) {
-          throw Refusal{"--merge reads outputs: no --plan, --grid, --set or --outputs"};
+        if (plan || !grids.empty() || !sweepSets.empty() || !outputs.empty() || settingsFile) {
+          throw Refusal{"--merge reads outputs: no --plan, --grid, --set, --outputs or --settings"};
         }
         std::vector<std::filesystem::path> files(sweepFiles.begin(), sweepFiles.end());
         return sim::mergeCells(files, answer, std::cout, std::cerr);
@@ -183,6 +222,7 @@ int main(int argc, char** argv) {
         options.grid.push_back(std::move(*axis));
       }
       options.settings = parseSets(sweepSets, strict);
+      options.settingsFile = settingsFile;
       options.jobs = jobs > 0 ? jobs : std::max(1, static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN)));
       options.cellSeconds = cellSeconds;
       options.outputs = outputs;
@@ -214,10 +254,12 @@ int main(int argc, char** argv) {
       options.traceCsv = traceCsv;
       options.plot = plot;
       options.settings = parseSets(sets, strict);
+      options.settingsFile = settingsFile;
       return sim::runReplay(options, std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
     }
     const std::string path = scenarioPaths.empty() ? std::string() : scenarioPaths.front();
-    return runScenarioCommand(path, json, realtime, strict, quiet ? sim::Detail::Quiet : sim::Detail::Normal);
+    return runScenarioCommand(path, json, realtime, strict, quiet ? sim::Detail::Quiet : sim::Detail::Normal,
+                              settingsFile, verbose);
   } catch (const Refusal& refusal) {
     std::cerr << refusal.message << "\n";
   } catch (const sim::ScenarioError& error) {

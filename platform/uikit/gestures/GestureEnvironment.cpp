@@ -1,8 +1,11 @@
 #include "platform/uikit/gestures/GestureEnvironment.h"
 
+#include "platform/core/EventLog.h"
 #include "platform/objc/Message.h"
 #include "platform/uikit/gestures/GestureState.h"
 #include "platform/uikit/gestures/Recognizer.h"
+
+#include <algorithm>
 
 namespace uikit {
 
@@ -12,10 +15,29 @@ using namespace objc::literals;
 using objc::send;
 using namespace gestures;
 
-bool delegateAllowsBoth(id a, id b) {
+bool ownAnswerGiven = false;
+
+// `attached`: the recognizers of the environment, whose places name the two in the log.
+bool delegateAllowsBoth(id a, id b, const std::vector<objc::Ref>& attached) {
   static const SEL question = "gestureRecognizer:shouldRecognizeSimultaneouslyWithGestureRecognizer:"_sel;
   id delegate = coreOf(a).delegate;
-  return objc::respondsTo(delegate, question) && send<BOOL(id, id)>(delegate, question, a, b) == YES;
+  if (!objc::respondsTo(delegate, question)) return false;
+  ownAnswerGiven = false;
+  const bool both = send<BOOL(id, id)>(delegate, question, a, b) == YES;
+  if (core::eventLog().verbose()) {
+    // Who answered: the delegate's own method, or a method put in its place that did not
+    // ask it.
+    const char* by = ownAnswerGiven ? "the host" : "a hook, not the host";
+    auto placed = [&attached](id recognizer) {
+      const auto at = std::find(attached.begin(), attached.end(), recognizer);
+      return "#" + std::to_string(at - attached.begin() + 1) + " " + nameOf(recognizer);
+    };
+    core::record("gesture",
+                 "delegate: " + placed(a) + " with " + placed(b) + " -> " + (both ? "YES" : "NO") + " (answered by " + by + ")",
+                 {{"recognizer", placed(a)}, {"other", placed(b)}, {"simultaneous", both},
+                  {"answeredBy", ownAnswerGiven ? "host" : "hook"}});
+  }
+  return both;
 }
 
 bool maySeePresses(long long state) { return state == Possible || state == Began || state == Changed; }
@@ -23,6 +45,8 @@ bool maySeePresses(long long state) { return state == Possible || state == Began
 }  // namespace
 
 std::string describeRecognizer(id recognizer) { return recognizer ? nameOf(recognizer) : "nil"; }
+
+void noteOwnDelegateAnswer() { ownAnswerGiven = true; }
 
 bool GestureEnvironment::attach(id recognizer) {
   if (recognizer == nil || coreOf(recognizer).environment != nullptr) return false;
@@ -54,7 +78,7 @@ void GestureEnvironment::excludeOthers(id winner) {
   const std::vector<objc::Ref> attached = recognizers_;
   for (const objc::Ref& other : attached) {
     if (other == winner || stateOf(other) != Possible) continue;
-    if (delegateAllowsBoth(winner, other) || delegateAllowsBoth(other, winner)) continue;
+    if (delegateAllowsBoth(winner, other, attached) || delegateAllowsBoth(other, winner, attached)) continue;
     move(other, Failed);
   }
 }

@@ -3,7 +3,9 @@
 // goes to the attached recognizers in the order they were attached. When one of them
 // begins or recognizes, every other one that is still possible fails, unless the delegate
 // of either answers YES to gestureRecognizer:shouldRecognizeSimultaneouslyWithGestureRecognizer:.
-// So when two would begin or recognize at the same instant, the one attached first does.
+// So when two would begin or recognize at the same instant, the one attached first does. A
+// verbose log records each such question with its answer and who gave it ("gesture"), the
+// recognizers named by their place among the attached ("#1" the first).
 //
 // A recognizer that must wait for others to fail (requireGestureRecognizerToFail:) keeps
 // its move to began or ended until they have all failed, and fails as soon as one of them
@@ -21,6 +23,11 @@ namespace uikit {
 // A recognizer as the log names it: its class and first action,
 // "UILongPressGestureRecognizer(longTapFired:)".
 std::string describeRecognizer(id recognizer);
+
+// A delegate's own answer to the simultaneity question says it was given (the host's
+// classes do), so that a verbose log can tell it from an answer a method put in its place
+// gave without asking it.
+void noteOwnDelegateAnswer();
 
 class GestureEnvironment {
  public:

@@ -67,6 +67,39 @@ TEST(Drawing, AnImageIsDrawnScaledIntoItsRectangle) {
   CGImageRelease(image);
 }
 
+// A picture of a context is of a file when that file's image, and no other image, was
+// drawn into it; fills do not count.
+TEST(Drawing, APictureKeepsTheOriginOfTheOneImageDrawnIntoIt) {
+  Bitmap made(2);
+  CGImageRef on = CGBitmapContextCreateImage(made.context);
+  CGImageRef off = CGBitmapContextCreateImage(made.context);
+  CGImageRef unknown = CGBitmapContextCreateImage(made.context);
+  EXPECT_EQ(coregraphics::imageOrigin(on), "") << "nothing drawn: no origin";
+  coregraphics::setImageOrigin(on, "/bundle/ON@2x.png");
+  coregraphics::setImageOrigin(off, "/bundle/OFF@2x.png");
+  auto pictureOf = [](std::initializer_list<CGImageRef> images) {
+    Bitmap target(4);
+    CGContextSetRGBFillColor(target.context, 1, 1, 1, 1);
+    CGContextFillRect(target.context, CGRectMake(0, 0, 4, 4));
+    for (CGImageRef image : images) CGContextDrawImage(target.context, CGRectMake(0, 0, 3, 3), image);
+    CGImageRef picture = CGBitmapContextCreateImage(target.context);
+    const std::string origin = coregraphics::imageOrigin(picture);
+    CGImageRelease(picture);
+    return origin;
+  };
+  EXPECT_EQ(pictureOf({on}), "/bundle/ON@2x.png");
+  EXPECT_EQ(pictureOf({on, on}), "/bundle/ON@2x.png");
+  EXPECT_EQ(pictureOf({on, off}), "");
+  EXPECT_EQ(pictureOf({on, unknown}), "");
+  EXPECT_EQ(pictureOf({}), "");
+  // Through a mask too, as a template glyph is drawn.
+  Bitmap masked(4);
+  coregraphics::fillThroughMask(masked.context, CGRectMake(0, 0, 4, 4), off);
+  CGImageRef picture = CGBitmapContextCreateImage(masked.context);
+  EXPECT_EQ(coregraphics::imageOrigin(picture), "/bundle/OFF@2x.png");
+  for (CGImageRef image : {on, off, unknown, picture}) CGImageRelease(image);
+}
+
 TEST(BitmapContext, SizesBeyondTheLimitsOrOfNoAreaGiveNoContext) {
   EXPECT_EQ(coregraphics::createBitmapContext(0, 10), nullptr);
   EXPECT_EQ(coregraphics::createBitmapContext(coregraphics::kMaxBitmapSide + 1, 1), nullptr);

@@ -1,6 +1,7 @@
 // CSV recordings: a line at a time straight from the file's buffer (memchr for its end), its
 // numbers read in place by std::from_chars; nothing is allocated per line. A line that is not
-// the usual seven numbers is split into cells to say what is wrong with it.
+// the usual seven numbers is split into cells to say what is wrong with it. A component may
+// be "nan": a reading that is not a number there, which the classification never counts.
 
 #include "tools/tessaro-sim/recordings/ReadingChecks.h"
 #include "tools/tessaro-sim/recordings/Streams.h"
@@ -119,7 +120,8 @@ class CsvStream final : public RecordingStream {
     return true;
   }
 
-  // The usual line: seven finite numbers between commas, spaces around them allowed. False
+  // The usual line: seven numbers between commas, spaces around them allowed, the timestamp
+  // finite and the components finite or not a number. False
   // sends the line to readCarefully, which says what is wrong with it.
   static bool readFast(std::string_view line, std::array<double, 7>& values) {
     const char* p = line.data();
@@ -127,7 +129,7 @@ class CsvStream final : public RecordingStream {
     for (std::size_t i = 0; i < values.size(); ++i) {
       while (p != end && isSpace(*p)) ++p;
       const auto [next, error] = std::from_chars(p, end, values[i]);
-      if (error != std::errc() || !std::isfinite(values[i])) return false;
+      if (error != std::errc() || (!std::isfinite(values[i]) && !(i > 0 && std::isnan(values[i])))) return false;
       p = next;
       const bool last = i + 1 == values.size();
       // Most lines have no spaces: a comma (or the end) straight after the number.
@@ -152,6 +154,9 @@ class CsvStream final : public RecordingStream {
     for (std::size_t i = 0; i < values.size(); ++i) {
       const Parsed parsed = parse(cells.cells[i], values[i]);
       if (parsed == Parsed::Ok) continue;
+      // A component that is not a number is a reading all the same (the classification never
+      // counts it); a timestamp must be a number, and no component is infinite.
+      if (parsed == Parsed::NotFinite && i > 0 && std::isnan(values[i])) continue;
       const std::string column = "column " + std::to_string(i + 1) + " (" + kColumns[i] + ")";
       if (parsed == Parsed::Empty) fail(line, column + " is empty");
       if (parsed == Parsed::NotANumber) fail(line, column + " is not a number: \"" + shortened(cells.cells[i]) + "\"");
