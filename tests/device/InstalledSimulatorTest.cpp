@@ -34,6 +34,10 @@ TEST_F(Installed, RunsFromAnyDirectoryWithTheBuildTreeGone) {
   std::string csv = "timestamp,gx,gy,gz,ux,uy,uz\n";
   for (int i = 0; i <= 400; ++i) csv += std::to_string(i * 0.01) + (i < 200 ? ",0,0,-1,0,0,0\n" : ",0,-0.85,-0.5,0,0,0\n");
   std::ofstream(directory_ / "lift.csv") << csv;
+  // The repair run with the progress image the installation carries.
+  std::ofstream(directory_ / "repair.scenario") << "set isEnabled YES\nprogress-image\nboot\npress lock\n"
+                                                   "post com.brel.tessaro.fixButton\nat 5.5\n"
+                                                   "expect count button \"lock (simulated)\" == 2\n";
 
   const std::string program = quoted((prefix / "bin/tessaro-sim").string());
   const std::string script = "mount -t tmpfs tmpfs " + quoted(TESSARO_BUILD_DIR) + " && cd " + quoted(directory_.string()) +

@@ -1,6 +1,7 @@
 // Settings and files: the tweak's settings file and the styling file, as the device boots
 // with them and as other processes change them, and notifications from outside.
 
+#include "platform/core/Installation.h"
 #include "tools/tessaro-sim/Scenario.h"
 #include "tools/tessaro-sim/SettingsKeys.h"
 #include "tools/tessaro-sim/Words.h"
@@ -22,7 +23,7 @@ Command parsePost(Line& line, const ParseContext&) { return command::Post{line.w
 
 Command parseProgressImage(Line& line, const ParseContext& context) {
   const std::filesystem::path file =
-      line.size() == 1 ? std::filesystem::path(TESSARO_PROGRESS_IMAGE) : context.directory / line.word(1);
+      line.size() == 1 ? core::locate("share/tessaro/Progress@3x.png", TESSARO_PROGRESS_IMAGE) : context.directory / line.word(1);
   std::error_code error;
   if (!std::filesystem::is_regular_file(file, error)) line.fail("no image file " + quote(file.string()));
   return command::ProgressImage{file};
