@@ -24,7 +24,7 @@ id initWithModuleIdentifier(id self, SEL, id identifier) {
 id moduleIdentifier(id self, SEL sel) {
   id identifier = objc::stateOf<ContextState>(self).identifier;
   const auto text = foundation::stringOf(identifier);
-  core::recordQuery(self, sel, "", text ? "\"" + *text + "\"" : "nil");
+  if (core::queriesShown()) core::recordQuery(self, sel, "", text ? "\"" + *text + "\"" : "nil");
   return identifier;
 }
 

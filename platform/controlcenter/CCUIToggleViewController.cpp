@@ -27,7 +27,7 @@ ControllerState& controllerOf(id self) { return objc::stateOf<ControllerState>(s
 
 id module(id self, SEL sel) {
   id module = controllerOf(self).module;
-  core::recordQuery(self, sel, "", module ? objc::nameOf(objc::classOf(module)) : "nil");
+  if (core::queriesShown()) core::recordQuery(self, sel, "", module ? objc::nameOf(objc::classOf(module)) : "nil");
   return module;
 }
 void setModule(id self, SEL, id module) { controllerOf(self).module = module; }

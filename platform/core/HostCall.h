@@ -18,6 +18,12 @@ inline void recordHostCall(id self, SEL sel, const std::string& arguments = {},
   record("host", std::move(text), std::move(fields));
 }
 
+inline const char* yesNo(bool value) { return value ? "YES" : "NO"; }
+
+// Whether questions are recorded (--verbose): a host method asks before it makes the words
+// of its answer, so that a question costs nothing more when they are not.
+inline bool queriesShown() { return eventLog().verbose(); }
+
 // A question a library asks the host and its answer, recorded when the log is verbose:
 // "-[NSProcessInfo isLowPowerModeEnabled] -> NO". The host's own code reads its state
 // directly and never asks these, so every query is a loaded library's.
@@ -33,6 +39,10 @@ inline void recordQuery(id self, SEL sel, const std::string& arguments, const st
   record("query", text + " -> " + answer, std::move(fields));
 }
 
-inline const char* yesNo(bool value) { return value ? "YES" : "NO"; }
+// A yes-or-no question and its answer; nothing is made unless questions are shown.
+inline void recordAnswer(id self, SEL sel, bool answer) {
+  if (queriesShown()) recordQuery(self, sel, "", yesNo(answer), {{"value", answer}});
+}
+
 
 }  // namespace core

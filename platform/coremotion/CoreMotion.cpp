@@ -84,12 +84,12 @@ void deliver(id manager) {
 
 BOOL isDeviceMotionAvailable(id self, SEL sel) {
   const bool present = hardware::motionWorld().sensorPresent();
-  core::recordQuery(self, sel, "", core::yesNo(present), {{"value", present}});
+  core::recordAnswer(self, sel, present);
   return present ? YES : NO;
 }
 BOOL isDeviceMotionActive(id self, SEL sel) {
   const bool active = managerOf(self).active;
-  core::recordQuery(self, sel, "", core::yesNo(active), {{"value", active}});
+  core::recordAnswer(self, sel, active);
   return active ? YES : NO;
 }
 void setDeviceMotionUpdateInterval(id self, SEL, double interval) {

@@ -21,7 +21,7 @@ bool lowPowerModeEnabled = false;
 
 id processInfo(id cls, SEL sel) { return objc::sharedInstanceMethod<"NSProcessInfo">(cls, sel); }
 BOOL isLowPowerModeEnabled(id self, SEL sel) {
-  core::recordQuery(self, sel, "", core::yesNo(lowPowerModeEnabled), {{"value", lowPowerModeEnabled}});
+  core::recordAnswer(self, sel, lowPowerModeEnabled);
   return lowPowerModeEnabled ? YES : NO;
 }
 
@@ -31,7 +31,9 @@ BOOL fileExistsAtPath(id self, SEL sel, id path) {
   auto hostPath = devicePath ? core::resolve(*devicePath) : std::nullopt;
   std::error_code error;
   const bool exists = hostPath && std::filesystem::exists(*hostPath, error);
-  core::recordQuery(self, sel, devicePath.value_or("(not a path)"), core::yesNo(exists), {{"value", exists}});
+  if (core::queriesShown()) {
+    core::recordQuery(self, sel, devicePath.value_or("(not a path)"), core::yesNo(exists), {{"value", exists}});
+  }
   return exists ? YES : NO;
 }
 

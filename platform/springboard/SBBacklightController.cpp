@@ -17,7 +17,7 @@ using core::recordHostCall;
 
 BOOL screenIsOn(id self, SEL sel) {
   const bool on = hardware::display().isOn();
-  core::recordQuery(self, sel, "", core::yesNo(on), {{"value", on}});
+  core::recordAnswer(self, sel, on);
   return on ? YES : NO;
 }
 void preventIdleSleepForNumberOfSeconds(id self, SEL sel, float seconds) {

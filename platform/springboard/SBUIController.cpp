@@ -13,7 +13,7 @@ namespace {
 using namespace objc::literals;
 BOOL isBatteryCharging(id self, SEL sel) {
   const bool charging = hardware::power().charging();
-  core::recordQuery(self, sel, "", core::yesNo(charging), {{"value", charging}});
+  core::recordAnswer(self, sel, charging);
   return charging ? YES : NO;
 }
 }  // namespace

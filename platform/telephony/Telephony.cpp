@@ -11,7 +11,7 @@ namespace {
 using namespace objc::literals;
 bool inCall = false;
 BOOL hasCurrentCalls(id self, SEL sel) {
-  core::recordQuery(self, sel, "", core::yesNo(inCall), {{"value", inCall}});
+  core::recordAnswer(self, sel, inCall);
   return inCall ? YES : NO;
 }
 }  // namespace
