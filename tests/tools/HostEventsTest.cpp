@@ -22,7 +22,7 @@ using simtest::runText;
 const std::string kHomeButtonMode =
     "set isEnabled YES\nset isAllowTapOnScreenOffEnabled YES\nset tapToWakeMode 2\n";
 
-// Part 1.2: a replace row whose method the class lacks is skipped, and the rest still hook.
+// A replace row whose method the class lacks is skipped, and the rest still hook.
 TEST(HostVariants, AReplaceRowWithoutItsMethodIsSkippedAndLoggedAndTheRestStillHook) {
   const Ran ran = runText(kHomeButtonMode +
                           "without-method -[SBDashBoardViewController handleBiometricEvent:]\n"
@@ -37,7 +37,7 @@ TEST(HostVariants, AReplaceRowWithoutItsMethodIsSkippedAndLoggedAndTheRestStillH
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 1.2: an add row that finds the host's own method leaves it, and the host's runs.
+// An add row that finds the host's own method leaves it, and the host's runs.
 TEST(HostVariants, AnAddedSelectorTheHostHasKeepsTheHostsMethod) {
   const Ran ran = runText(kHomeButtonMode +
                           "host-implements -[SBHomeHardwareButton performTheAction]\n"
@@ -62,7 +62,7 @@ TEST(HostVariants, AVariantTheHostCannotHaveIsRefusedAtItsLine) {
             "run.scenario:2: -[SBLockScreenManager frobnicate]: the host has no such method to be without");
 }
 
-// Part 3.4: screen-off mode with YES closes the reachability window of the home-button mode
+// Screen-off mode with YES closes the reachability window of the home-button mode
 // (and sets isLocked); with NO it changes nothing. The display is not touched either way.
 TEST(HostEvents, ScreenOffModeAloneMovesOnlyTheTweaksFlags) {
   const std::string toggles = "expect count host \"-[SBReachabilityManager toggleReachability]\"";
@@ -79,7 +79,7 @@ TEST(HostEvents, ScreenOffModeAloneMovesOnlyTheTweaksFlags) {
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 2.1: presented twice in a row, the lock screen gets a new motion source, started at
+// Presented twice in a row, the lock screen gets a new motion source, started at
 // the interval of now, and the sampling timer is not doubled. The first source is released
 // by the lock-screen manager without a stop, but the timer's target is that source and
 // keeps it: it delivers on, at its old interval.
@@ -100,7 +100,7 @@ TEST(HostEvents, ASecondPresentationStartsANewMotionSourceAndKeepsOneTimer) {
   EXPECT_NE(out.str().find("present-lockscreen refused: the lock screen is not up"), std::string::npos) << out.str();
 }
 
-// Part 2.1: an error handed to the sample handler is ignored; the step still runs, on the
+// An error handed to the sample handler is ignored; the step still runs, on the
 // latest reading, which the failed delivery did not replace.
 TEST(HostEvents, AFailedMotionDeliveryHandsNoReadingAndTheStepsGoOn) {
   const Ran ran = runText(
@@ -117,7 +117,7 @@ TEST(HostEvents, AFailedMotionDeliveryHandsNoReadingAndTheStepsGoOn) {
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 2.2: a component that is not a number never counts.
+// A component that is not a number never counts.
 TEST(HostEvents, UserAccelerationThatIsNotANumberNeverCounts) {
   const Ran ran = runText(
       "set isEnabled YES\nset wakeGestureMode 1\n"  // any motion: 2 g
@@ -129,7 +129,7 @@ TEST(HostEvents, UserAccelerationThatIsNotANumberNeverCounts) {
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 2.2's pose table: a gravity component that is not a number classifies as nothing.
+// The pose table: a gravity component that is not a number classifies as nothing.
 TEST(HostEvents, AGravityThatIsNotANumberIsNoPose) {
   const auto directory = std::filesystem::temp_directory_path() / ("tessaro-nan-" + std::to_string(::getpid()));
   std::filesystem::create_directories(directory);
@@ -146,7 +146,7 @@ TEST(HostEvents, AGravityThatIsNotANumberIsNoPose) {
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 3.3: a value stored while the switch was on stays 0.0 after it is turned off, until
+// A value stored while the switch was on stays 0.0 after it is turned off, until
 // the host sets it again.
 TEST(HostEvents, AReachabilitySettingStaysZeroUntilTheHostSetsItAgain) {
   const std::string stored = "expect count host \"-[SBReachabilitySettings setYOffsetFactor:] ";
@@ -159,7 +159,7 @@ TEST(HostEvents, AReachabilitySettingStaysZeroUntilTheHostSetsItAgain) {
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 4.1: a fade cut short still calls its completion, and the next step runs at once.
+// A fade cut short still calls its completion, and the next step runs at once.
 TEST(HostEvents, AFadeCutShortRunsTheRepairsNextStepAtOnce) {
   const Ran ran = runText(
       "set isEnabled YES\nprogress-image\nboot\n"

@@ -82,7 +82,7 @@ TEST_F(SettingsFile, AGivenFileReplacesWhatTheLinesBeforeItMade) {
 }
 
 // Another process puts the file in place and posts nothing: the tweak goes on with what it
-// read until it is told (Part 1.1's reload has no other trigger).
+// read until it is told (the settings reload has no other trigger).
 TEST_F(SettingsFile, AFilePutInPlaceAfterBootIsReadOnlyWhenTheTweakIsTold) {
   phoneFile("faster.plist", {{"isEnabled", true}, {"isUpdateIntervalEnabled", true}, {"updateIntervalSlider", 0}});
   const Ran ran = run(
@@ -96,8 +96,8 @@ TEST_F(SettingsFile, AFilePutInPlaceAfterBootIsReadOnlyWhenTheTweakIsTold) {
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 1.1: a missing file gives every key its value when absent, and `prefs` none, so the
-// write-back of Part 1.2 writes nothing.
+// A missing file gives every key its value when absent, and `prefs` none, so the
+// switch's write-back writes nothing.
 TEST_F(SettingsFile, ADeletedFileReadsAsEveryKeyMissingAndIsNotWrittenBack) {
   const Ran ran = run(
       "set isEnabled YES\nboot\n"

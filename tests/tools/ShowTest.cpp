@@ -13,7 +13,7 @@ using simtest::runText;
 
 const std::string kHomeButtonMode = "set isEnabled YES\nset isAllowTapOnScreenOffEnabled YES\n";
 
-// Part 3.2: the flags are tested first, then screenIsOn, and Low Power Mode is asked only
+// The flags are tested first, then screenIsOn, and Low Power Mode is asked only
 // when the screen is off.
 TEST(Verbose, TheTweaksQuestionsShowInTheOrderItAsksThem) {
   const std::string lowPower = "expect count query \"-[NSProcessInfo isLowPowerModeEnabled] -> NO\"";
@@ -49,7 +49,7 @@ TEST(Verbose, TheTogglesModuleIsAQuestionTooWithItsAnswer) {
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 3.1: (single tap, long tap) and (double-tap-up, tap and hold) are the tweak's to
+// (single tap, long tap) and (double-tap-up, tap and hold) are the tweak's to
 // answer YES; every other pair goes to the host.
 TEST(Verbose, EachDelegateQuestionShowsItsAnswerAndWhoGaveIt) {
   const Ran ran = runText(kHomeButtonMode + "set tapToWakeMode 2\nverbose\npress lock\nhold home 1\n"
@@ -60,7 +60,7 @@ TEST(Verbose, EachDelegateQuestionShowsItsAnswerAndWhoGaveIt) {
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 3.1: a configuration holds the last three recognizers made for it; the ones it no
+// A configuration holds the last three recognizers made for it; the ones it no
 // longer holds stay attached.
 TEST(ShowHomeGestures, TheConfigurationHoldsTheLastOnesMadeAndEveryOneStaysAttached) {
   const Ran ran = runText(kHomeButtonMode + "boot\nshow home-gestures\nrebuild-home-gestures\nshow home-gestures\n");
@@ -90,7 +90,7 @@ TEST(ShowHomeGestures, WithoutTheHomeButtonModeTheHostsAloneAreThere) {
       << ran.timeline;
 }
 
-// Part 1.1: the reload is the only way into `prefs`, so an edit nobody told the tweak of is
+// The reload is the only way into `prefs`, so an edit nobody told the tweak of is
 // in the file and not in `prefs`; the write-back of isEnabled reads the file again (keeping
 // that edit) and makes it `prefs`.
 TEST(ExpectPrefs, AnEditTheTweakWasNotToldOfIsInTheFileAndNotInPrefs) {
@@ -109,7 +109,7 @@ TEST(ExpectPrefs, AnEditTheTweakWasNotToldOfIsInTheFileAndNotInPrefs) {
   EXPECT_EQ(ran.errors, "run.scenario:17: expected prefs isEnabled NO, got no prefs (no readable settings file at the last reload)\n");
 }
 
-// Part 4.1: the repair's two writes leave both the file and `prefs` with isEnabled YES.
+// The repair's two writes leave both the file and `prefs` with isEnabled YES.
 TEST(ExpectPrefs, AfterTheRepairTheFileAndPrefsHoldIsEnabledYes) {
   const Ran ran = runText("set isEnabled NO\nset wakeMode 1\nboot\npost com.brel.tessaro.fixButton\nwait 1\n"
                           "expect prefs isEnabled NO\nwait 5\nexpect prefs isEnabled YES\nexpect setting isEnabled YES\n"
@@ -117,7 +117,7 @@ TEST(ExpectPrefs, AfterTheRepairTheFileAndPrefsHoldIsEnabledYes) {
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 5.1: with the styling switched off at view load the hook shows the highlight, clears
+// With the styling switched off at view load the hook shows the highlight, clears
 // the background and sets no radius; with colours on it hides the highlight and sets 19.
 TEST(ToggleShows, TheStylingMasterSwitchDecidesHighlightAndRadius) {
   const Ran off = runText("set isEnabled YES\nstyle isEnabled NO\nstyle isColoredTogglesEnabled YES\nopen control-center\n"
@@ -134,7 +134,7 @@ TEST(ToggleShows, ColouredTogglesHideTheHighlightAndSetTheRadius) {
   EXPECT_EQ(on.errors, "run.scenario:8: expected toggle tessaro radius unset, got set: 19.0\n") << "19 was set, by the tweak";
 }
 
-// Part 6.2's glyph table, as the host shows it: the selected glyph when there is one, else
+// The glyph table, as the host shows it: the selected glyph when there is one, else
 // the plain one.
 TEST(ToggleShows, WhichGlyphShowsInEachStateFollowsTheStylingFile) {
   const Ran ran = runText(
@@ -152,7 +152,7 @@ TEST(ToggleShows, WhichGlyphShowsInEachStateFollowsTheStylingFile) {
   EXPECT_EQ(ran.status, 0) << ran.errors << ran.timeline;
 }
 
-// Part 6.2: white only when both the master switch and coloured toggles are on.
+// White only when both the master switch and coloured toggles are on.
 TEST(ToggleShows, TheSelectedColourIsTheSettingsColourUnlessBothSwitchesAreOn) {
   const Ran ran = runText(
       "set bgTessaroColor \"#2E9E6B\"\nstyle isColoredTogglesEnabled YES\nboot\n"
