@@ -291,6 +291,9 @@ async function main() {
       await setNumber('wakeGestureMode', 0);
       await page.locator('#close-cc').click();
       await untilState('Control Center closed', (s) => s.controlCenter === false);
+      // Sampling starts as the lock screen presents, so the lit lock screen is unlocked first.
+      await page.locator('#unlock').click();
+      await untilState('the lock screen down', (s) => s.lockScreen === false);
       await page.locator('#lock-button').click();
       await untilState('state display false', (s) => s.display === false);
       await untilState('sampling while dark', (s) => s.sampling === true, 10);
@@ -319,7 +322,7 @@ async function main() {
       await input.press('Enter');
       const error = page.locator('#command-error');
       await waitFor('the error shows beside the command line', async () =>
-        (await error.getAttribute('class')).includes('failed') && (await error.textContent()).includes('<web>:'));
+        (await error.getAttribute('class')).includes('failed') && (await error.textContent()).includes('frobnicate'));
       const lit = (await state()).display;
       await input.fill('press lock');
       await input.press('Enter');

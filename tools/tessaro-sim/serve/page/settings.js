@@ -50,10 +50,11 @@ const READ_WITH_HOME_GESTURES = new Set(['isAllowTapOnScreenOffEnabled']);
 // `show home-gestures` adds to the timeline; null when the answer does not say.
 function configurationHasTessaro(result) {
   for (const event of result.events ?? []) {
+    if (event.configuration && typeof event.configuration === 'object') {
+      return Boolean(event.configuration.longTapGestureRecognizer);
+    }
     const text = String(event.text ?? '');
-    if (!text.startsWith('home gestures:')) continue;
-    const configuration = text.split(';')[0];
-    return configuration.includes('longTapFired:');
+    if (text.startsWith('home gestures:')) return text.split(';')[0].includes('longTapFired:');
   }
   return null;
 }
