@@ -210,6 +210,13 @@ async function main() {
     let pictureTaken = false;
     const takePicture = async () => {
       if (!options.picture || pictureTaken) return;
+      // The settings from their first key, the newest events, and no focus ring.
+      await page.evaluate(() => {
+        document.activeElement?.blur();
+        document.getElementById('settings-form').scrollTop = 0;
+        const timeline = document.getElementById('timeline');
+        timeline.scrollTop = timeline.scrollHeight;
+      });
       await page.screenshot({ path: options.picture });
       pictureTaken = true;
       console.log(`# picture: ${options.picture}`);
@@ -350,6 +357,17 @@ async function main() {
         }));
         return (seen.display === wanted.display && seen.performTheAction === wanted.performTheAction) || new NotYet(seen);
       }, 5);
+    });
+
+    await step('a recording chosen from disk replays from now', async () => {
+      // Two seconds lying flat, at 50 readings a second: what a recorder writes, made here.
+      const lines = ['timestamp,gravity x,gravity y,gravity z,user acceleration x,user acceleration y,user acceleration z'];
+      for (let i = 0; i <= 100; ++i) lines.push(`${(i * 0.02).toFixed(2)},0,0,-1,0,0,0`);
+      const recording = join(work, 'lying-flat.csv');
+      writeFileSync(recording, `${lines.join('\n')}\n`);
+      await page.locator('#recording-file').setInputFiles(recording);
+      await waitFor('the timeline shows the replay of 101 readings', () => timelineHas('scenario', '101 readings'), 10);
+      await waitFor('the page says it replays', async () => (await page.locator('#notice').textContent()).includes('lying-flat.csv'));
     });
 
     await step('the page fetched nothing from elsewhere and threw nothing', async () => {

@@ -4,7 +4,7 @@
 
 import { getJSON, onSettled } from './api.js';
 import { wireClock, wireCommandButtons, wireCommandLine, wireUploads } from './controls.js';
-import { ScreenView, wireHomeButton, wireScreenTaps } from './phone.js';
+import { ScreenView, showToggleButtons, wireHomeButton, wireScreenTaps } from './phone.js';
 import { MotionPlot } from './plot.js';
 import { SettingsForms } from './settings.js';
 import { Timeline } from './timeline.js';
@@ -57,6 +57,7 @@ function showState(next) {
   showRate(next.rate);
   screen.setScreen(next.screen);
   screen.announce(next.frame);
+  showToggleButtons($('toggle-buttons'), next);
   $('phone').classList.toggle('dark', !next.display);
   $('phone').classList.toggle('home-down', Boolean(next.homeDown));
 }

@@ -127,3 +127,35 @@ export function wireScreenTaps(img, getState, say) {
     }
   });
 }
+
+/** A toggle's short name: its identifier's last part without "Module", words joined by "-". */
+export function shortName(identifier) {
+  const last = String(identifier).split('.').pop().replace(/module$/i, '');
+  return last.replace(/([a-z0-9])([A-Z])/g, '$1-$2').toLowerCase();
+}
+
+/**
+ * One button a toggle, for keyboards and screen readers (the image's toggles take only clicks):
+ * pressed while selected, usable while Control Center shows the toggle.
+ */
+export function showToggleButtons(container, state) {
+  const toggles = Array.isArray(state.toggles) ? state.toggles : [];
+  const ids = toggles.map((t) => t.identifier).join('\n');
+  if (container.dataset.ids !== ids) {
+    container.replaceChildren(...toggles.map((t) => {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.dataset.command = `tap toggle ${t.identifier}`;
+      button.dataset.toggle = t.identifier;
+      button.textContent = shortName(t.identifier);
+      button.title = `tap ${t.identifier}`;
+      return button;
+    }));
+    container.dataset.ids = ids;
+  }
+  toggles.forEach((t, i) => {
+    const button = container.children[i];
+    button.setAttribute('aria-pressed', String(Boolean(t.selected)));
+    button.disabled = !state.controlCenter || !t.frame;
+  });
+}
