@@ -370,6 +370,19 @@ async function main() {
       await waitFor('the page says it replays', async () => (await page.locator('#notice').textContent()).includes('lying-flat.csv'));
     });
 
+    await step('the timeline filter shows only the kinds chosen', async () => {
+      const shownKinds = () => page.evaluate(() => [...document.querySelectorAll('#timeline .event')]
+        .filter((row) => row.checkVisibility()).map((row) => row.dataset.kind));
+      await page.locator('#kind-filter > summary').click();
+      await page.locator('#kinds-none').click();
+      await page.locator('#kind-list input[data-kind="display"]').check();
+      const shown = await shownKinds();
+      check(shown.length > 0 && shown.every((kind) => kind === 'display'), `rows shown: ${[...new Set(shown)].join(', ') || 'none'}`);
+      await page.locator('#kinds-all').click();
+      await page.locator('#kind-filter > summary').click();
+      check(new Set(await shownKinds()).size > 1, 'every kind is shown again');
+    });
+
     await step('the page fetched nothing from elsewhere and threw nothing', async () => {
       check(elsewhere.length === 0, `requests away from the server: ${elsewhere.join(', ')}`);
       check(pageErrors.length === 0, `errors in the page: ${pageErrors.join('; ')}`);

@@ -148,10 +148,12 @@ export class SettingsForms {
     const form = this.forms[kind];
     const table = document.createElement('table');
     const head = table.createTHead().insertRow();
-    for (const title of ['key', 'value', 'in the file', ...(showRead ? ['tweak read'] : []), '']) {
+    const columns = [['key', ''], ['value', ''], ['in the file', 'file-column'], ...(showRead ? [['tweak read', 'read-column']] : []), ['', '']];
+    for (const [title, className] of columns) {
       const th = document.createElement('th');
       th.scope = 'col';
       th.textContent = title;
+      if (className) th.className = className;
       head.append(th);
     }
     const body = table.createTBody();
