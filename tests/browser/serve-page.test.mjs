@@ -79,6 +79,12 @@ async function stopServer() {
 process.on('exit', () => {
   if (server && server.exitCode === null && server.signalCode === null) server.kill('SIGKILL');
 });
+for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP']) {
+  process.on(signal, () => {
+    console.log(`not ok - stopped by ${signal}`);
+    process.exit(1);  // the exit handler above stops the server
+  });
+}
 
 // ---- steps ----
 
