@@ -1,30 +1,27 @@
 #include "tools/tessaro-sim/serve/EventFeed.h"
 
+#include <algorithm>
+
 namespace sim::serve {
 
-void EventFeed::event(const std::string& json) { push(false, "data: " + json + "\n\n"); }
+void EventFeed::event(const std::string& json) { push(events_, kKeptEvents, "data: " + json + "\n\n"); }
 
 void EventFeed::news(const std::string& name, const std::string& json) {
-  push(true, "event: " + name + "\ndata: " + json + "\n\n");
+  push(news_, kKeptNews, "event: " + name + "\ndata: " + json + "\n\n");
 }
 
-void EventFeed::push(bool news, std::string text) {
+void EventFeed::push(std::deque<Message>& messages, std::size_t kept, std::string text) {
   {
     std::lock_guard lock(mutex_);
-    messages_.push_back(Message{next_++, news, std::move(text)});
-    if (!news) ++events_;
-    // The oldest go first: passing news at once, timeline events past the kept number.
-    while (messages_.size() > kKeptMessages || events_ > kKeptEvents) {
-      if (!messages_.front().news) --events_;
-      messages_.pop_front();
-    }
+    messages.push_back(Message{next_++, std::move(text)});
+    if (messages.size() > kept) messages.pop_front();
   }
   arrived_.notify_all();
 }
 
 std::uint64_t EventFeed::firstPosition() {
   std::lock_guard lock(mutex_);
-  return messages_.empty() ? next_ - 1 : messages_.front().position - 1;
+  return events_.empty() ? next_ - 1 : events_.front().position - 1;
 }
 
 std::uint64_t EventFeed::lastPosition() {
@@ -38,9 +35,14 @@ std::vector<std::string> EventFeed::after(std::uint64_t& position, std::uint64_t
   arrived_.wait_for(lock, wait, [&] { return closed_ || next_ - 1 > position; });
   std::vector<std::string> texts;
   if (closed_) return texts;
-  for (const Message& message : messages_) {
-    if (message.position <= position) continue;
-    if (!message.news || message.position > since) texts.push_back(message.text);
+  // Both from past `position`, in the order they came.
+  const auto later = [](std::uint64_t at, const Message& message) { return at < message.position; };
+  auto event = std::upper_bound(events_.begin(), events_.end(), position, later);
+  auto news = std::upper_bound(news_.begin(), news_.end(), std::max(position, since), later);
+  while (event != events_.end() || news != news_.end()) {
+    const bool takeEvent = news == news_.end() || (event != events_.end() && event->position < news->position);
+    const Message& message = takeEvent ? *event++ : *news++;
+    texts.push_back(message.text);
   }
   position = next_ - 1;
   return texts;

@@ -20,7 +20,7 @@ namespace sim::serve {
 class EventFeed {
  public:
   static constexpr std::size_t kKeptEvents = 5000;
-  static constexpr std::size_t kKeptMessages = 20000;
+  static constexpr std::size_t kKeptNews = 1000;
 
   // A timeline event: its JSON object as `--json` prints it, one line.
   void event(const std::string& json);
@@ -42,15 +42,15 @@ class EventFeed {
  private:
   struct Message {
     std::uint64_t position;
-    bool news;
     std::string text;
   };
-  void push(bool news, std::string text);
+  void push(std::deque<Message>& messages, std::size_t kept, std::string text);
 
   std::mutex mutex_;
   std::condition_variable arrived_;
-  std::deque<Message> messages_;
-  std::size_t events_ = 0;  // timeline events among messages_
+  // Apart, so that a flood of news never pushes the timeline out.
+  std::deque<Message> events_;
+  std::deque<Message> news_;
   std::uint64_t next_ = 1;
   bool closed_ = false;
 };

@@ -13,6 +13,7 @@
 
 #include <httplib.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 
 #include <atomic>
@@ -237,6 +238,12 @@ int runServe(const ServeOptions& options, std::ostream& out, std::ostream& error
   httplib::Server server;
   server.new_task_queue = [] { return new httplib::ThreadPool(kServerThreads); };
   server.set_payload_max_length(kMaxUploadBytes);
+  // Address reuse, but not the library's default port sharing: a second server on a port
+  // that is taken must fail, not split the requests with the first.
+  server.set_socket_options([](socket_t socket) {
+    int yes = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   int port = options.port;
   if (port == 0) {
     port = server.bind_to_any_port(options.listen);
