@@ -1,13 +1,13 @@
-// PNG for a live view's frames, through libpng: zlib's fastest level with run-length
-// matching, rows unfiltered, RGB when every pixel is opaque (the screen always is). A
-// frame of the 2x screen encodes several times faster than cairo's writer makes a file.
+// PNG for a live view's frames, through libpng: zlib's fastest level, rows unfiltered, RGB
+// when every pixel is opaque (the screen always is). A frame of the 2x screen with Control
+// Center open encodes in about 7 ms to some 70 kB, where cairo's writer takes about 28 ms.
+// (Run-length matching only, tried first, finds no runs in 3-byte pixels: 1 MB, slower.)
 
 #include "platform/coregraphics/Internals.h"
 #include "platform/coregraphics/PNG.h"
 
 #include <cairo.h>
 #include <png.h>
-#include <zlib.h>
 
 #include <csetjmp>
 #include <cstring>
@@ -67,7 +67,6 @@ bool encode(Encoding& e) {
   if (setjmp(png_jmpbuf(e.png))) return false;
   png_set_write_fn(e.png, &e.out, &appendBytes, &flushNothing);
   png_set_compression_level(e.png, 1);
-  png_set_compression_strategy(e.png, Z_RLE);
   png_set_filter(e.png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_set_IHDR(e.png, e.info, static_cast<png_uint_32>(e.width), static_cast<png_uint_32>(e.height), 8,
                e.opaque ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,

@@ -94,16 +94,21 @@ auto LiveDevice::onDevice(Work work) -> decltype(work()) {
 void LiveDevice::loop() {
   publish(true);
   auto last = Clock::now();
+  auto nextTick = last + kTick;
   while (true) {
     std::deque<std::function<void()>> work;
     {
       std::unique_lock lock(mutex_);
-      wake_.wait_for(lock, kTick, [this] { return stopping_ || !work_.empty(); });
+      wake_.wait_until(lock, nextTick, [this] { return stopping_ || !work_.empty(); });
       if (stopping_) break;
       work.swap(work_);
     }
     for (auto& piece : work) piece();
     const auto now = Clock::now();
+    if (now < nextTick) continue;  // work came between ticks; it has told what it did
+    // Ticks on a fixed schedule, so that a frame's drawing does not add to the wait; a
+    // tick missed (a long line) is not made up in a burst.
+    nextTick = std::max(nextTick + kTick, now);
     const double elapsed = std::min(std::chrono::duration<double>(now - last).count(), kLongestStep);
     last = now;
     if (rate_ > 0) {
