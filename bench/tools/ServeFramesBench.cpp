@@ -5,6 +5,7 @@
 // encodes every frame, as if each had changed: the most a frame can cost.
 
 #include "platform/coregraphics/PNG.h"
+#include "bench/support/ControlCenterOpen.h"
 #include "platform/device/Device.h"
 #include "platform/objc/AutoreleasePool.h"
 #include "platform/uikit/UIKit.h"
@@ -16,21 +17,7 @@ namespace {
 constexpr const char* kToggle = "com.brel.control-center.tessaromodule";
 constexpr double kStep = 1.0 / 60;
 
-device::Device& deviceWithControlCenterOpen() {
-  static device::Device* booted = [] {
-    device::BootOptions options;
-    options.settings = plist::Dictionary{{"isEnabled", true}};
-    options.files.emplace_back(device::kStylingPath,
-                               plist::Dictionary{{"isEnabled", true}, {"isColoredTogglesEnabled", true}});
-    auto* device = new device::Device(options);
-    device->openControlCenter();
-    device->closeControlCenter();
-    device->openControlCenter();
-    device->runFor(1);
-    return device;
-  }();
-  return *booted;
-}
+device::Device& deviceWithControlCenterOpen() { return benchsupport::deviceWithControlCenterOpen(); }
 
 void LiveFramesDuringToggleAnimation(benchmark::State& state) {
   device::Device& device = deviceWithControlCenterOpen();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <iostream>
 
 namespace sim::serve {
 
@@ -111,11 +112,26 @@ void LiveDevice::loop() {
     nextTick = std::max(nextTick + kTick, now);
     const double elapsed = std::min(std::chrono::duration<double>(now - last).count(), kLongestStep);
     last = now;
-    if (rate_ > 0) {
-      session_.device().runUntil(session_.device().now() + elapsed * rate_);
-      session_.followRecording();
+    try {
+      if (rate_ > 0) {
+        session_.device().runUntil(session_.device().now() + elapsed * rate_);
+        session_.followRecording();
+      }
+      publish(false);
+    } catch (const std::exception& failure) {
+      // What the device did on its own went wrong (a recording that turns bad part way,
+      // say): told on the timeline and on standard error, once a second at most, and the
+      // device goes on.
+      if (now - lastComplaint_ > std::chrono::seconds(1)) {
+        lastComplaint_ = now;
+        std::cerr << "serve: " << failure.what() << std::endl;
+        try {
+          session_.timeline().note(session_.device().now(), std::string("problem: ") + failure.what());
+        } catch (const std::exception&) {
+          // Standard error has it.
+        }
+      }
     }
-    publish(false);
   }
   // Work handed over as the device stopped is answered, not left waiting.
   std::deque<std::function<void()>> left;

@@ -18,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -90,6 +91,7 @@ class LiveDevice {
   double rate_ = 1;
   std::string lastState_;
   double lastMotion_ = -1;
+  std::chrono::steady_clock::time_point lastComplaint_{};
 
   std::mutex mutex_;
   std::condition_variable wake_;

@@ -261,8 +261,9 @@ int runServe(const ServeOptions& options, std::ostream& out, std::ostream& error
     errors << "warning: listening on " << options.listen
            << ": anyone who can reach this address can drive the device and read what it shows\n";
   }
-  const std::string url = "http://" + (loopback(options.listen) ? std::string("127.0.0.1") : options.listen) + ":" +
-                          std::to_string(port) + "/";
+  const bool ipv6 = options.listen.find(':') != std::string::npos;
+  const std::string url =
+      "http://" + (ipv6 ? "[" + options.listen + "]" : options.listen) + ":" + std::to_string(port) + "/";
   out << "serving " << url << std::endl;
   if (options.open) openBrowser(url, errors);
 
