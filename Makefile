@@ -6,7 +6,7 @@ JOBS      ?= $(shell nproc)
 CMAKE_ARGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSARO_SANITIZE=$(SANITIZE) \
              $(if $(CXX_COMPILER),-DCMAKE_CXX_COMPILER=$(CXX_COMPILER),)
 
-.PHONY: run test build build-sim configure deps bench pictures package clean
+.PHONY: run test serve build build-sim configure deps bench pictures package clean
 
 # No "Entering directory" lines from the build's own make.
 MAKEFLAGS += --no-print-directory
@@ -14,6 +14,11 @@ MAKEFLAGS += --no-print-directory
 # The simulator and what it loads (the tweak, the module bundle, the progress image) only.
 run: build-sim
 	@$(BUILD)/tools/tessaro-sim
+
+# The live device in a browser: prints the page's address, and opens it where there is a
+# desktop. SERVE_ARGS: more of `tessaro-sim serve`'s arguments (a scenario, --port N, ...).
+serve: build-sim
+	@$(BUILD)/tools/tessaro-sim serve --open $(SERVE_ARGS)
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
@@ -27,6 +32,7 @@ bench: build
 	$(BUILD)/bench/module-bench
 	$(BUILD)/bench/recording-bench
 	$(BUILD)/bench/sweep-bench
+	$(BUILD)/bench/serve-bench
 
 # Both packages: com.brel.tessaro_VERSION_iphoneos-arm.deb for a jailbroken phone (built
 # with everything) and tessaro-sim_VERSION_amd64.deb for a Debian host (CPack), in $(BUILD).

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, and only those that are missing.
-# Idempotent: a machine that has them all runs no apt-get at all.
+# Idempotent: a machine that has them all runs no apt-get or npm at all.
 set -euo pipefail
 
 packages=(
@@ -17,6 +17,9 @@ packages=(
   lld-14 llvm-14 libc++-14-dev dpkg dpkg-dev util-linux
   # The write-back's differential test reads and writes with Python's plistlib.
   python3
+  # `tessaro-sim serve`: its HTTP server, the live view's PNG frames, and the real browser
+  # the page is tested in.
+  libcpp-httplib-dev libpng-dev zlib1g-dev chromium
 )
 
 missing=()
@@ -26,11 +29,22 @@ for p in "${packages[@]}"; do
   fi
 done
 
-[ ${#missing[@]} -eq 0 ] && exit 0
+# Node.js and npm drive the browser test; a machine may have them from elsewhere.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then missing+=(nodejs npm); fi
 
-echo "installing: ${missing[*]}"
-sudo_cmd=()
-[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The browser test's one npm package (playwright-core, no browser of its own: it drives
+# Debian's chromium), exactly as its lockfile pins it.
+browser_tests="$(dirname "$0")/../tests/browser"
+if [ -f "$browser_tests/package-lock.json" ] && [ ! -d "$browser_tests/node_modules/playwright-core" ]; then
+  echo "installing the browser test's npm packages"
+  (cd "$browser_tests" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+fi

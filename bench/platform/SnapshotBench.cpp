@@ -3,6 +3,7 @@
 // 2x one otherwise. Rendering and, for comparison, rendering and encoding the PNG.
 
 #include "platform/coregraphics/PNG.h"
+#include "bench/support/ControlCenterOpen.h"
 #include "platform/device/Device.h"
 #include "platform/objc/AutoreleasePool.h"
 #include "platform/uikit/UIKit.h"
@@ -17,21 +18,7 @@ namespace {
 
 uikit::Screen screen = uikit::Screen::FourPointSevenInch;
 
-device::Device& deviceWithControlCenterOpen() {
-  static device::Device* booted = [] {
-    device::BootOptions options;
-    options.screen = screen;
-    options.settings = plist::Dictionary{{"isEnabled", true}};
-    options.files.emplace_back(device::kStylingPath, plist::Dictionary{{"isEnabled", true}, {"isColoredTogglesEnabled", true}});
-    auto* device = new device::Device(options);
-    device->openControlCenter();
-    device->closeControlCenter();
-    device->openControlCenter();
-    device->runFor(1);
-    return device;
-  }();
-  return *booted;
-}
+device::Device& deviceWithControlCenterOpen() { return benchsupport::deviceWithControlCenterOpen(screen); }
 
 void RenderScreen(benchmark::State& state) {
   deviceWithControlCenterOpen();

@@ -6,8 +6,10 @@
 
 #include "platform/coregraphics/CGImage.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace coregraphics {
 
@@ -19,5 +21,13 @@ CGImageRef readPNG(const std::filesystem::path& path, std::string& why);
 // Writes `image` to `path`, replacing it in one step (a temporary file beside it, then
 // renamed); on failure the old file, if any, is untouched. False with `why` filled in.
 bool writePNG(CGImageRef image, const std::filesystem::path& path, std::string& why);
+
+// The picture as PNG bytes made for speed rather than size, as a live view sends its
+// frames: zlib's fastest level, no row filters, RGB when every pixel is opaque. Empty for
+// NULL, or when libpng fails.
+std::vector<std::uint8_t> encodePNGForSpeed(CGImageRef image);
+
+// Both images of one size with the same pixels (two NULLs are the same).
+bool samePixels(CGImageRef a, CGImageRef b);
 
 }  // namespace coregraphics

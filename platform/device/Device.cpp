@@ -22,6 +22,7 @@
 #include "platform/objc/Fatal.h"
 #include "platform/objc/Message.h"
 #include "platform/objc/MethodObserver.h"
+#include "platform/quartzcore/QuartzCore.h"
 #include "platform/springboard/SpringBoard.h"
 #include "platform/telephony/Telephony.h"
 
@@ -241,6 +242,29 @@ bool Device::snapshotToggle(const std::string& identifier, const std::filesystem
   return writePicture(uikit::renderView(objc::send<id()>(controller, objc::selector<"view">())), file, why);
 }
 
+bool Device::renderScreenFrame(std::vector<std::uint8_t>& png) const {
+  objc::AutoreleasePool pool;
+  // The last frame's picture, kept to compare the next with; one device a process.
+  static CGImageRef lastFrame = nullptr;
+  CGImageRef frame = uikit::renderScreen();
+  if (lastFrame != nullptr && coregraphics::samePixels(frame, lastFrame)) {
+    CGImageRelease(frame);
+    return false;
+  }
+  CGImageRelease(lastFrame);
+  lastFrame = frame;
+  png = coregraphics::encodePNGForSpeed(frame);
+  return true;
+}
+
+std::optional<CGRect> Device::toggleFrame(const std::string& identifier) const {
+  objc::AutoreleasePool pool;
+  id controller = controlcenter::controllerFor(identifier);
+  if (controller == nil || !objc::send<BOOL()>(controller, objc::selector<"isViewLoaded">())) return std::nullopt;
+  id view = objc::send<id()>(controller, objc::selector<"view">());
+  return quartzcore::frameInRootPicture(objc::send<id()>(view, objc::selector<"layer">()));
+}
+
 std::filesystem::path Device::builtTweakLibrary() {
   if (const char* override = std::getenv("TESSARO_TWEAK_LIBRARY")) return override;
   return core::locate("lib/tessaro/Tessaro.dylib", TESSARO_BUILT_TWEAK);
@@ -265,6 +289,7 @@ void Device::homeButtonUp() {
   objc::AutoreleasePool pool;
   hardware::homeButton().up();
 }
+bool Device::homeButtonIsDown() const { return hardware::homeButton().isDown(); }
 void Device::clickHomeButton(double seconds) {
   homeButtonDown();
   runFor(seconds);

@@ -91,6 +91,7 @@ class Device {
   void homeButtonDown();
   void homeButtonUp();
   void clickHomeButton(double seconds = 0.1);
+  bool homeButtonIsDown() const;
   // A finger on the fingerprint sensor: the sensor reports `event` to the lock screen.
   void reportBiometricEvent(long long event);
   void toggleReachability();
@@ -152,6 +153,14 @@ class Device {
   // The home screen's window as it looks, whatever covers it (the lock screen, say).
   bool snapshotHomeScreen(const std::filesystem::path& file, std::string& why) const;
   core::EventLog& log() const { return core::eventLog(); }
+
+  // A live view of the screen: the screen drawn now, and when its pixels differ from the
+  // last frame's (or on the first call) that picture encoded for speed as PNG into `png`.
+  // True when it changed. Unlike a snapshot it records no event.
+  bool renderScreenFrame(std::vector<std::uint8_t>& png) const;
+  // Where a toggle's view shows on the screen now, in points; none for an unknown toggle
+  // or one whose view has not loaded.
+  std::optional<CGRect> toggleFrame(const std::string& identifier) const;
 
   // The built Tessaro library, as CMake placed it.
   static std::filesystem::path builtTweakLibrary();

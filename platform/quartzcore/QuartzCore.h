@@ -66,5 +66,9 @@ void render(id layer, CGContextRef context);
 // Draws `layer` as it is placed in its superlayer (position, transform and opacity
 // applied), moved so that its untransformed frame's origin is the context's origin.
 void renderPlaced(id layer, CGContextRef context);
+// Where `layer` shows, at the present device time, on the picture renderPlaced makes of
+// its root layer (its topmost superlayer): the box around its transformed bounds, in the
+// root's points. Empty for what is no layer.
+CGRect frameInRootPicture(id layer);
 
 }  // namespace quartzcore

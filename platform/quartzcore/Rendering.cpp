@@ -4,6 +4,9 @@
 #include "platform/coregraphics/RoundedRect.h"
 #include "platform/quartzcore/Layer.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace quartzcore {
 
 namespace {
@@ -54,6 +57,45 @@ void draw(id layer, CGContextRef c, double now, bool placed) {
 void render(id layer, CGContextRef context) {
   if (!isLayer(layer) || context == nullptr) return;
   draw(layer, context, core::RunLoop::main().now(), false);
+}
+
+CGRect frameInRootPicture(id layer) {
+  if (!isLayer(layer)) return CGRect{};
+  const double now = core::RunLoop::main().now();
+  // Each layer's bounds to its superlayer's, as draw() places it; the root as renderPlaced
+  // moves it, its untransformed frame's origin at the picture's.
+  CGAffineTransform toRoot = CGAffineTransformIdentity;
+  CGRect box{};
+  bool first = true;
+  for (id current = layer; current != nil; current = layerOf(current).superlayer) {
+    const LayerState& state = layerOf(current);
+    const Geometry shown = presented(state, now);
+    const CGSize size = shown.bounds.size;
+    if (first) box = shown.bounds;
+    first = false;
+    CGAffineTransform placed = CGAffineTransformMakeTranslation(-shown.bounds.origin.x - state.anchorPoint.x * size.width,
+                                                                -shown.bounds.origin.y - state.anchorPoint.y * size.height);
+    placed = CGAffineTransformConcat(placed, shown.transform);
+    placed = CGAffineTransformConcat(placed, CGAffineTransformMakeTranslation(shown.position.x, shown.position.y));
+    if (state.superlayer == nil) {
+      placed = CGAffineTransformConcat(placed, CGAffineTransformMakeTranslation(-(shown.position.x - state.anchorPoint.x * size.width),
+                                                                                -(shown.position.y - state.anchorPoint.y * size.height)));
+    }
+    toRoot = CGAffineTransformConcat(toRoot, placed);
+  }
+  const CGPoint corners[] = {{box.origin.x, box.origin.y},
+                             {box.origin.x + box.size.width, box.origin.y},
+                             {box.origin.x, box.origin.y + box.size.height},
+                             {box.origin.x + box.size.width, box.origin.y + box.size.height}};
+  double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+  for (const CGPoint& corner : corners) {
+    const CGPoint p = CGPointApplyAffineTransform(corner, toRoot);
+    left = std::min(left, p.x);
+    right = std::max(right, p.x);
+    top = std::min(top, p.y);
+    bottom = std::max(bottom, p.y);
+  }
+  return CGRect{{left, top}, {right - left, bottom - top}};
 }
 
 void renderPlaced(id layer, CGContextRef context) {

@@ -1,5 +1,5 @@
 // tessaro-sim: runs Tessaro on the stand-in device, through a scenario or a recording, or a
-// grid of settings against many recordings.
+// grid of settings against many recordings, or live in a browser (serve).
 // Exit status: 0 ok, 1 an expectation failed (or a sweep's cell did not run), 2 bad input
 // (arguments, scenario, recording, a plot or file that cannot be made).
 
@@ -15,6 +15,7 @@
 #include "tools/tessaro-sim/SettingsKeys.h"
 #include "tools/tessaro-sim/Sweep.h"
 #include "tools/tessaro-sim/commands/CommandTable.h"
+#include "tools/tessaro-sim/serve/Server.h"
 #include "tools/tessaro-sim/recordings/Recording.h"
 
 #include <CLI/CLI.hpp>
@@ -90,7 +91,8 @@ std::string programPath(const char* argv0) {
 int main(int argc, char** argv) {
   CLI::App app{"Runs the Tessaro tweak on the stand-in device: a scenario (the built-in one when none is\n"
                "given; see docs/SCENARIOS.md), with `replay` a device-motion recording, with `sweep` a grid\n"
-               "of settings against many recordings. Options may come before or after the sub-command.\n"
+               "of settings against many recordings, with `serve` a live device in the browser (docs/SERVE.md).\n"
+               "Options may come before or after the sub-command.\n"
                "Exit status: 0 ok, 1 an expectation failed (a sweep: a cell did not run), 2 bad input."};
   app.set_version_flag("--version", std::string("tessaro-sim ") + TESSARO_VERSION);
   app.require_subcommand(0, 1);
@@ -153,6 +155,19 @@ int main(int argc, char** argv) {
   sweep->add_option("--plot-keys", plotKeys, "The one or two grid keys --plot draws over (A,B)")->delimiter(',');
   sweep->add_option("--outputs", outputs, "Keep each cell's `replay --json` output in DIR, as cell-0001.jsonl, ...");
 
+  auto* serve = app.add_subcommand("serve", "A live device in the browser: boots it (the scenario's lines first), its "
+                                            "clock following the wall clock, and serves its page on 127.0.0.1");
+  serve->fallthrough();
+  std::string servePath, listen = "127.0.0.1";
+  int port = sim::serve::kDefaultPort;
+  bool openPage = false;
+  serve->add_option("SCENARIO", servePath, "A scenario whose lines run before the page takes over");
+  serve->add_option("--port", port, "The port to serve on (0: any free port; the URL printed says which)")
+      ->check(CLI::Range(0, 65535));
+  serve->add_option("--listen", listen,
+                    "The address to listen on (default 127.0.0.1); any other lets whoever reaches it drive the device");
+  serve->add_flag("--open", openPage, "Start the desktop's browser on the page");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -174,7 +189,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (scenarioPaths.size() > 1) throw Refusal{"one scenario at a time: one device boots a process"};
-    if (!scenarioPaths.empty() && (replay->parsed() || sweep->parsed())) {
+    if (!scenarioPaths.empty() && (replay->parsed() || sweep->parsed() || serve->parsed())) {
       throw Refusal{"a scenario (" + scenarioPaths.front() + ") and a sub-command: give one or the other"};
     }
     std::optional<sim::GivenFile> settingsFile;
@@ -244,6 +259,19 @@ int main(int argc, char** argv) {
       sim::removeRootOnSignals(core::root());
     }
 
+    if (serve->parsed()) {
+      if (json || realtime || verbose || quiet) {
+        throw Refusal{"serve: the page shows the timeline and keeps the clock; no --json, --realtime, --verbose or --quiet"};
+      }
+      sim::serve::ServeOptions options;
+      options.scenario = servePath;
+      options.settingsFile = settingsFile;
+      options.port = port;
+      options.listen = listen;
+      options.open = openPage;
+      options.strict = strict;
+      return sim::serve::runServe(options, std::cout, std::cerr);
+    }
     if (replay->parsed()) {
       sim::ReplayOptions options;
       options.recording = recordingPath;

@@ -143,6 +143,49 @@ TEST_F(PNGFiles, RoundTripKeepsEveryPixel) {
   CGImageRelease(back);
 }
 
+// The live view's fast encoding: the same pixels as the picture, straight alpha where some
+// pixel is translucent (premultiplied inside), RGB where every pixel is opaque; and the
+// comparison that decides whether a frame changed.
+TEST_F(PNGFiles, FastEncodingKeepsEveryPixelAndFramesCompareByPixels) {
+  for (bool opaque : {false, true}) {
+    CGContextRef context = coregraphics::createBitmapContext(4, 3, opaque);
+    CGContextSetRGBFillColor(context, 1, 0.5, 0, opaque ? 1 : 0.5);
+    CGContextFillRect(context, CGRectMake(1, 0, 2, 3));
+    CGContextSetRGBFillColor(context, 0.2, 0.4, 0.6, opaque ? 1 : 0.25);
+    CGContextFillRect(context, CGRectMake(3, 1, 1, 2));
+    CGImageRef image = CGBitmapContextCreateImage(context);
+    const std::vector<std::uint8_t> bytes = coregraphics::encodePNGForSpeed(image);
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes[25], opaque ? 2 : 6) << "the colour type: RGB when opaque, else RGBA";
+    const fs::path file = write("fast.png", std::string(bytes.begin(), bytes.end()));
+    std::string why;
+    CGImageRef back = coregraphics::readPNG(file, why);
+    ASSERT_NE(back, nullptr) << why;
+    for (std::size_t y = 0; y < 3; ++y) {
+      for (std::size_t x = 0; x < 4; ++x) {
+        const RGBA8 want = coregraphics::pixelAt(image, x, y), got = coregraphics::pixelAt(back, x, y);
+        EXPECT_EQ(got.a, want.a) << x << "," << y;
+        // Straight alpha through premultiplied storage: within one step.
+        EXPECT_NEAR(got.r, want.r, 1) << x << "," << y;
+        EXPECT_NEAR(got.g, want.g, 1) << x << "," << y;
+        EXPECT_NEAR(got.b, want.b, 1) << x << "," << y;
+      }
+    }
+    EXPECT_TRUE(coregraphics::samePixels(image, back) || !opaque);
+    CGContextFillRect(context, CGRectMake(0, 0, 1, 1));
+    CGImageRef changed = CGBitmapContextCreateImage(context);
+    EXPECT_FALSE(coregraphics::samePixels(image, changed));
+    CGImageRef again = CGBitmapContextCreateImage(context);
+    EXPECT_TRUE(coregraphics::samePixels(changed, again));
+    CGImageRelease(again);
+    CGImageRelease(changed);
+    CGImageRelease(back);
+    CGImageRelease(image);
+    CGContextRelease(context);
+  }
+  EXPECT_TRUE(coregraphics::encodePNGForSpeed(nullptr).empty());
+}
+
 TEST_F(PNGFiles, HostileOrBrokenFilesAreRefusedWithAReason) {
   const std::string signature = "\x89PNG\r\n\x1a\n";
   // A header that claims a picture of 100000 x 100000 pixels: refused before decoding.

@@ -56,6 +56,12 @@ Command parseHomeGesture(Line& line, const ParseContext&) {
   return gesture;
 }
 
+Command parseHomeButton(Line& line, const ParseContext&) {
+  const std::string& phase = line.word(1);
+  if (phase != "down" && phase != "up") line.fail(line.usage());
+  return command::HomeButton{phase == "down"};
+}
+
 Command parseFinger(Line& line, const ParseContext&) {
   if (auto event = fingerEventNamed(line.word(1))) return command::Finger{*event};
   if (auto number = parseInteger(line.word(1)); number && !line[1].quoted) return command::Finger{*number};
@@ -77,6 +83,10 @@ constexpr CommandRow kRows[] = {
      parseHomeGesture},
     {"tap-hold home", When::AfterBoot, 1, 3, "tap-hold home DURATION [gap DURATION]",
      "a click, then G (0.15 s) later a press held that long", parseHomeGesture},
+    {"home", When::AfterBoot, 1, 1, "home down|up",
+     "the home button goes down now / comes up now, held for the time between: a press of the user's own "
+     "timing (the page of `tessaro-sim serve` sends these as the mouse goes down and up)",
+     parseHomeButton},
     {"finger", When::AfterBoot, 1, 1, "finger EVENT",
      "the fingerprint sensor reports an event to the lock screen: `lifted` (0), `resting` (1), `scanning` (2), "
      "`matched` (4), `not-matched` (9), or any number",
@@ -107,6 +117,18 @@ namespace command {
 
 bool PressLock::run(Session& session) const {
   session.device().pressLockButton();
+  return true;
+}
+
+bool HomeButton::run(Session& session) const {
+  if (session.device().homeButtonIsDown() == down) {
+    session.fail(down ? "the home button is already down" : "the home button is not down");
+  }
+  if (down) {
+    session.device().homeButtonDown();
+  } else {
+    session.device().homeButtonUp();
+  }
   return true;
 }
 

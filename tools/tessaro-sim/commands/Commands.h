@@ -125,6 +125,13 @@ struct HomeGesture {
   }
   bool run(Session& session) const;
 };
+// The home button goes down now, or comes up now: a press as long as the time between,
+// held by hand (a browser's mouse button) or by a scenario. Down while down, or up while
+// up, cannot be done.
+struct HomeButton {
+  bool down = false;
+  bool run(Session& session) const;
+};
 // A finger on the fingerprint sensor: the event the sensor reports.
 struct Finger {
   long long event = 0;
@@ -339,7 +346,7 @@ struct ExpectToggle {
 using Command =
     std::variant<command::Set, command::Without, command::NoMotionSensor, command::IdleSleep, command::Realtime,
                  command::OlderGestureManager, command::HomeButtonWakes, command::Boot, command::Wait, command::At,
-                 command::PressLock, command::HomeGesture, command::Finger, command::Reachability,
+                 command::PressLock, command::HomeGesture, command::HomeButton, command::Finger, command::Reachability,
                  command::RebuildHomeGestures, command::Unlock, command::Switch, command::Pose, command::Move,
                  command::Shake, command::Replay, command::Post, command::ExpectDisplay, command::ExpectLockScreen,
                  command::ExpectSampling, command::ExpectReachability, command::ExpectCount, command::ExpectSetting,
