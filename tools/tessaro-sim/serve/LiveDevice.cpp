@@ -4,6 +4,7 @@
 #include "tools/tessaro-sim/Scenario.h"
 #include "tools/tessaro-sim/commands/CommandTable.h"
 #include "tools/tessaro-sim/commands/Line.h"
+#include "tools/tessaro-sim/serve/PageFiles.h"
 #include "tools/tessaro-sim/serve/WebState.h"
 
 #include <algorithm>
@@ -56,9 +57,7 @@ const char* namesFile(const Command& command) {
 std::string safeName(const std::string& name) {
   std::string base = name.substr(name.find_last_of("/\\") + 1);
   for (char& c : base) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                       c == '_' || c == '-';
-    if (!plain) c = '_';
+    if (!plainNameCharacter(c)) c = '_';
   }
   if (base.size() > 100) base.resize(100);
   if (base.empty() || base.front() == '.') base.insert(0, "upload");

@@ -22,9 +22,7 @@ std::string contentTypeOf(const std::filesystem::path& file) {
 bool plainName(const std::string& name) {
   if (name.empty() || name.front() == '.') return false;
   for (char c : name) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                       c == '_' || c == '-';
-    if (!plain) return false;
+    if (!plainNameCharacter(c)) return false;
   }
   return true;
 }

@@ -13,6 +13,12 @@ namespace sim::serve {
 
 inline constexpr std::size_t kMaxPageBytes = 8u << 20;
 
+// The characters of the file names the server takes or writes: letters, digits, '.', '_'
+// and '-'; nothing that can climb out of a folder or need quoting.
+constexpr bool plainNameCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
+}
+
 struct PageFile {
   std::string contentType;
   std::string bytes;
