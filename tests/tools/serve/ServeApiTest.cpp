@@ -224,6 +224,17 @@ TEST_F(ServeApi, ServeRefusesWhatItCannotServe) {
   EXPECT_NE(out.find("frobnicate"), std::string::npos) << out;
   EXPECT_NE(out.find("status=2"), std::string::npos) << out;
   std::filesystem::remove(bad);
+  // An expectation of the served scenario that fails ends it as a scenario run ends.
+  const auto failing = writeFile("failing.scenario", "boot\nexpect display off\n");
+  std::string failed;
+  FILE* run = ::popen((std::string(TESSARO_SIM) + " serve --port 0 " + failing.string() + " 2>&1; echo status=$?").c_str(), "r");
+  char chunk[4096];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, run)) > 0;) failed.append(chunk, n);
+  ::pclose(run);
+  EXPECT_NE(failed.find(":2: an expectation did not hold"), std::string::npos) << failed;
+  EXPECT_NE(failed.find("status=1"), std::string::npos) << failed;
+  EXPECT_EQ(failed.find("serving"), std::string::npos) << failed;
+  std::filesystem::remove(failing);
 
   start();
   FILE* pipe = ::popen((std::string(TESSARO_SIM) + " serve --port " + std::to_string(port_) + " 2>&1; echo status=$?").c_str(), "r");

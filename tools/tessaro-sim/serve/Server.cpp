@@ -221,9 +221,11 @@ int runServe(const ServeOptions& options, std::ostream& out, std::ostream& error
   Timeline timeline(timelineOut, Format::Json);
   Session session(name, directory, timeline, warnings, false, options.strict || scenario.strict);
   for (const Step& step : scenario.steps) {
+    // As a scenario run ends at an expectation that fails, and the session saved would not
+    // be the run served.
     if (!session.run(step, settlesAfter(step.command))) {
-      errors << "the served scenario's expectation did not hold (line " << step.line << "); serving the device as it is\n";
-      break;
+      errors << warnings.str() << name << ":" << step.line << ": an expectation did not hold; nothing served\n";
+      return 1;
     }
   }
   static const Step boot{0, "boot", command::Boot{true}};

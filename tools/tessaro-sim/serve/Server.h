@@ -10,7 +10,8 @@
 // read once at start and no path a client sends is opened; uploads are capped.
 //
 // Fails with status 2, a message on `errors`: a scenario that does not parse, page files
-// that cannot be read, an address or port that cannot be listened on.
+// that cannot be read, an address or port that cannot be listened on; with status 1 when
+// an expectation of the served scenario does not hold, as a scenario run does.
 
 #include "tools/tessaro-sim/InputFile.h"
 
