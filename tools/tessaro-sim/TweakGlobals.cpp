@@ -1,5 +1,7 @@
 #include "tools/tessaro-sim/TweakGlobals.h"
 
+#include "platform/foundation/Foundation.h"
+
 #include <fcntl.h>
 #include <gelf.h>
 #include <libelf.h>
@@ -107,6 +109,17 @@ const void* tweakGlobal(std::string_view symbol, std::string& why) {
     return nullptr;
   }
   return reinterpret_cast<const void*>(table->base + found->second);
+}
+
+bool readTweakPrefs(std::optional<plist::Value>& prefs, std::string& why) {
+  const auto* object = tweakGlobalAs<id>("prefs", why);
+  if (object == nullptr) return false;
+  prefs = *object == nil ? std::nullopt : foundation::toValue(*object);
+  if (*object != nil && !prefs) {
+    why = "prefs holds what is no property list";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace sim

@@ -10,6 +10,9 @@
 // table stripped from the library, no global of that name. The table is read once, on the
 // first successful lookup; the tweak is never unloaded.
 
+#include "platform/plist/PropertyList.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,5 +26,10 @@ template <class T>
 const T* tweakGlobalAs(std::string_view symbol, std::string& why) {
   return static_cast<const T*>(tweakGlobal(symbol, why));
 }
+
+// The tweak's settings dictionary `prefs` as it holds it now, as a property-list value;
+// none when it is nil (no readable settings file at the last reload). False, with `why`
+// filled in, when the global cannot be read.
+bool readTweakPrefs(std::optional<plist::Value>& prefs, std::string& why);
 
 }  // namespace sim

@@ -19,12 +19,21 @@ std::filesystem::path writeFile(const std::string& name, const std::string& cont
   return path;
 }
 
-std::string runSimulator(const std::string& arguments) {
+// A shell command's output, its standard error with it, and its raw wait status.
+std::string output(const std::string& command, int* status = nullptr) {
   std::string out;
-  FILE* pipe = ::popen((std::string(TESSARO_SIM) + " " + arguments + " 2>&1").c_str(), "r");
+  FILE* pipe = ::popen(("(" + command + ") 2>&1").c_str(), "r");
   char buffer[4096];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  EXPECT_EQ(::pclose(pipe), 0) << out;
+  const int closed = ::pclose(pipe);
+  if (status != nullptr) *status = closed;
+  return out;
+}
+
+std::string runSimulator(const std::string& arguments) {
+  int status = -1;
+  std::string out = output(std::string(TESSARO_SIM) + " " + arguments, &status);
+  EXPECT_EQ(status, 0) << out;
   return out;
 }
 
@@ -213,35 +222,20 @@ TEST_F(ServeApi, TheSavedSessionRunsAgainToTheSameEvents) {
 TEST_F(ServeApi, ServeRefusesWhatItCannotServe) {
   // A scenario that does not parse, and a port that is taken, are status 2 with a message.
   const auto bad = writeFile("bad.scenario", "frobnicate\n");
-  const std::string out = [&] {
-    std::string text;
-    FILE* pipe = ::popen((std::string(TESSARO_SIM) + " serve --port 0 " + bad.string() + " 2>&1; echo status=$?").c_str(), "r");
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-    ::pclose(pipe);
-    return text;
-  }();
+  const std::string out = output(std::string(TESSARO_SIM) + " serve --port 0 " + bad.string() + "; echo status=$?");
   EXPECT_NE(out.find("frobnicate"), std::string::npos) << out;
   EXPECT_NE(out.find("status=2"), std::string::npos) << out;
   std::filesystem::remove(bad);
   // An expectation of the served scenario that fails ends it as a scenario run ends.
   const auto failing = writeFile("failing.scenario", "boot\nexpect display off\n");
-  std::string failed;
-  FILE* run = ::popen((std::string(TESSARO_SIM) + " serve --port 0 " + failing.string() + " 2>&1; echo status=$?").c_str(), "r");
-  char chunk[4096];
-  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, run)) > 0;) failed.append(chunk, n);
-  ::pclose(run);
+  const std::string failed = output(std::string(TESSARO_SIM) + " serve --port 0 " + failing.string() + "; echo status=$?");
   EXPECT_NE(failed.find(":2: an expectation did not hold"), std::string::npos) << failed;
   EXPECT_NE(failed.find("status=1"), std::string::npos) << failed;
   EXPECT_EQ(failed.find("serving"), std::string::npos) << failed;
   std::filesystem::remove(failing);
 
   start();
-  FILE* pipe = ::popen((std::string(TESSARO_SIM) + " serve --port " + std::to_string(port_) + " 2>&1; echo status=$?").c_str(), "r");
-  std::string taken;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) taken.append(buffer, n);
-  ::pclose(pipe);
+  const std::string taken = output(std::string(TESSARO_SIM) + " serve --port " + std::to_string(port_) + "; echo status=$?");
   EXPECT_NE(taken.find("cannot listen"), std::string::npos) << taken;
   EXPECT_NE(taken.find("status=2"), std::string::npos) << taken;
 }

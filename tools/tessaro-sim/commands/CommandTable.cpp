@@ -185,6 +185,20 @@ std::string markdownTable(const CommandFamily& family) {
   return table;
 }
 
+bool namesHostFile(const CommandRow& row) { return row.usage.find("FILE") != std::string_view::npos; }
+
+const CommandRow* hostFileCommand(std::string_view text) {
+  std::string problem;
+  const std::vector<Token> words = tokenize(text, problem);
+  if (words.empty() || words.front().quoted) return nullptr;
+  for (const CommandFamily& family : commandFamilies()) {
+    for (const CommandRow& row : family.rows) {
+      if (namesHostFile(row) && row.words.substr(0, row.words.find(' ')) == words.front().text) return &row;
+    }
+  }
+  return nullptr;
+}
+
 void printCommands(std::ostream& out, TableFormat format) {
   std::size_t width = 0;
   for (const CommandFamily& family : commandFamilies()) {

@@ -88,4 +88,12 @@ std::string markdownTable(const CommandFamily& family);
 
 const char* whenName(When when);
 
+// A row whose arguments name a file of this machine: its usage writes the argument FILE
+// (FILE.png, [FILE.png], ...), the table's word for a path.
+bool namesHostFile(const CommandRow& row);
+// The row with a file argument whose first word begins `text`, or null: what a line that
+// may not open files (one from the web) is refused by, before it is parsed, since parsing
+// `replay` already reads the recording.
+const CommandRow* hostFileCommand(std::string_view text);
+
 }  // namespace sim

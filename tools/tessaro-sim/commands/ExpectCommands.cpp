@@ -320,11 +320,10 @@ bool ExpectSetting::run(Session& session) const {
 
 bool ExpectPrefs::run(Session& session) const {
   std::string why;
-  const auto* prefs = tweakGlobalAs<id>("prefs", why);
-  if (prefs == nullptr) session.fail("cannot read the tweak's prefs: " + why);
-  if (*prefs == nil) return session.check(!value, "no prefs (no readable settings file at the last reload)");
-  const auto contents = foundation::toValue(*prefs);
-  if (!contents || !contents->isDictionary()) return session.check(false, "prefs that are no dictionary");
+  std::optional<plist::Value> contents;
+  if (!readTweakPrefs(contents, why)) session.fail("cannot read the tweak's prefs: " + why);
+  if (!contents) return session.check(!value, "no prefs (no readable settings file at the last reload)");
+  if (!contents->isDictionary()) return session.check(false, "prefs that are no dictionary");
   const auto found = contents->asDictionary()->find(key);
   if (found == contents->asDictionary()->end()) return session.check(!value, "absent");
   return session.check(value && *value == found->second, describeValue(found->second));

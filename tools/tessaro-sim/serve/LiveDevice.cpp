@@ -3,7 +3,6 @@
 #include "platform/hardware/MotionWorld.h"
 #include "tools/tessaro-sim/Scenario.h"
 #include "tools/tessaro-sim/commands/CommandTable.h"
-#include "tools/tessaro-sim/commands/Line.h"
 #include "tools/tessaro-sim/serve/PageFiles.h"
 #include "tools/tessaro-sim/serve/WebState.h"
 
@@ -26,32 +25,6 @@ constexpr double kMotionEvery = 1.0 / 30;
 // command) does not make the device jump ahead.
 constexpr double kLongestStep = 0.25;
 
-// The commands that open a file of this machine. A line is refused by its first word,
-// before it is parsed: parsing `replay` already reads the recording.
-constexpr const char* kFileCommands[] = {"replay", "snapshot", "plot", "settings-file", "styling-file", "progress-image"};
-
-const char* opensFile(const std::string& text) {
-  std::string problem;
-  const std::vector<Token> words = tokenize(text, problem);
-  if (words.empty() || words.front().quoted) return nullptr;
-  for (const char* command : kFileCommands) {
-    if (words.front().text == command) return command;
-  }
-  return nullptr;
-}
-
-// The command of a parsed line that opens a file of this machine, or null.
-const char* namesFile(const Command& command) {
-  if (std::holds_alternative<command::Replay>(command)) return "replay";
-  if (std::holds_alternative<command::Snapshot>(command)) return "snapshot";
-  if (std::holds_alternative<command::PlotFile>(command)) return "plot";
-  if (std::holds_alternative<command::ProgressImage>(command)) return "progress-image";
-  if (const auto* put = std::get_if<command::PutFile>(&command)) {
-    return put->devicePath == device::kSettingsPath ? "settings-file" : "styling-file";
-  }
-  return nullptr;
-}
-
 // An uploaded file's name as the saved scenario names it: its last component, of letters,
 // digits, '.', '_' and '-' only.
 std::string safeName(const std::string& name) {
@@ -65,6 +38,13 @@ std::string safeName(const std::string& name) {
 }
 
 nlohmann::ordered_json error(const std::string& message) { return {{"error", message}}; }
+
+// A command's events as its answer gives them: the timeline's JSON lines as objects.
+nlohmann::ordered_json parsedEvents(const std::vector<std::string>& lines) {
+  nlohmann::ordered_json events = nlohmann::ordered_json::array();
+  for (const std::string& line : lines) events.push_back(nlohmann::ordered_json::parse(line));
+  return events;
+}
 
 }  // namespace
 
@@ -149,22 +129,22 @@ void LiveDevice::stop() {
   wake_.notify_all();
 }
 
-nlohmann::ordered_json LiveDevice::drain() {
-  nlohmann::ordered_json events = nlohmann::ordered_json::array();
+std::vector<std::string> LiveDevice::drain() {
+  std::vector<std::string> lines;
   const std::string text = timelineOut_.str();
-  if (text.empty()) return events;
+  if (text.empty()) return lines;
   timelineOut_.str(std::string());
   std::size_t from = 0;
   while (from < text.size()) {
     std::size_t end = text.find('\n', from);
     if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(from, end - from);
+    if (end > from) {
+      lines.push_back(text.substr(from, end - from));
+      feed_.event(lines.back());
+    }
     from = end + 1;
-    if (line.empty()) continue;
-    feed_.event(line);
-    events.push_back(nlohmann::ordered_json::parse(line));
   }
-  return events;
+  return lines;
 }
 
 void LiveDevice::publish(bool force) {
@@ -199,31 +179,27 @@ void LiveDevice::publishMotion() {
                            .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
-Answer LiveDevice::runLine(const std::string& text, bool fromWeb, const std::string* uploadName) {
+Answer LiveDevice::runLine(const std::string& text, const std::string* uploadName) {
   drain();
   warnings_.str(std::string());
   const std::size_t number = ++lines_;
   Answer answer;
   try {
     checkUtf8(text, "web", number);
-    if (const char* command = opensFile(text); command && fromWeb) {
-      return Answer{400, error("web:" + std::to_string(number) + ": `" + command +
+    if (const CommandRow* row = hostFileCommand(text); row != nullptr && uploadName == nullptr) {
+      return Answer{400, error("web:" + std::to_string(number) + ": `" + std::string(row->words) +
                                "` opens a file of this machine, which the web may not do: upload the file instead")};
     }
     auto parsed = parseLine(text, "web", number, session_.context());
     if (!parsed) return Answer{200, {{"events", nlohmann::ordered_json::array()}, {"ok", true}}};
-    if (const char* command = namesFile(parsed->step.command); command && fromWeb) {
-      return Answer{400, error("web:" + std::to_string(number) + ": `" + command +
-                               "` opens a file of this machine, which the web may not do: upload the file instead")};
-    }
     const double at = session_.device().now();
     const bool held = session_.runLine(text, number);
     if (uploadName != nullptr) {
-      script_.upload(at, std::string(namesFile(parsed->step.command)), *uploadName);
+      script_.upload(at, std::string(hostFileCommand(text)->words), *uploadName);
     } else {
       script_.line(at, parsed->step.text, held);
     }
-    answer.body = {{"events", drain()}, {"ok", held}};
+    answer.body = {{"events", parsedEvents(drain())}, {"ok", held}};
   } catch (const std::exception& failure) {
     // The line did not run (or stopped part way): what it did is still told.
     drain();
@@ -243,7 +219,7 @@ Answer LiveDevice::command(const std::string& line) {
   std::string text = line;
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   if (text.find_first_of("\r\n") != std::string::npos) return Answer{400, error("one line at a time")};
-  return onDevice([this, text] { return runLine(text, true); });
+  return onDevice([this, text] { return runLine(text); });
 }
 
 Answer LiveDevice::upload(UploadKind kind, const std::string& name, const std::string& bytes) {
@@ -260,7 +236,7 @@ Answer LiveDevice::upload(UploadKind kind, const std::string& name, const std::s
     }
     const char* command = kind == UploadKind::Recording ? "replay" : kind == UploadKind::Settings ? "settings-file"
                                                                                                 : "styling-file";
-    Answer answer = runLine(std::string(command) + " " + file.string(), false, &shown);
+    Answer answer = runLine(std::string(command) + " " + file.string(), &shown);
     // A settings or styling file is in the device now; a recording plays from its file
     // until the next one replaces it.
     std::error_code ignored;

@@ -73,9 +73,11 @@ class LiveDevice {
   template <class Work>
   auto onDevice(Work work) -> decltype(work());
 
-  Answer runLine(const std::string& text, bool fromWeb, const std::string* uploadName = nullptr);
-  // The timeline's new lines, fed on; their objects returned.
-  nlohmann::ordered_json drain();
+  // A line from the web, or (`uploadName` given) the line an upload runs as, which alone may
+  // name a file: the upload's own, in the uploads folder.
+  Answer runLine(const std::string& text, const std::string* uploadName = nullptr);
+  // The timeline's new JSON lines, fed on and returned.
+  std::vector<std::string> drain();
   void publish(bool force);
   void publishMotion();
 

@@ -2,7 +2,6 @@
 
 #include "platform/controlcenter/ControlCenter.h"
 #include "platform/coremotion/CoreMotion.h"
-#include "platform/foundation/Foundation.h"
 #include "platform/objc/AutoreleasePool.h"
 #include "platform/uikit/UIKit.h"
 #include "tools/tessaro-sim/SettingsKeys.h"
@@ -63,11 +62,9 @@ const plist::Value* find(const std::optional<plist::Dictionary>& dictionary, con
 // The tweak's settings dictionary as it read it, as a debugger reads it; none without.
 std::optional<plist::Dictionary> tweakPrefs() {
   std::string why;
-  const auto* prefs = tweakGlobalAs<id>("prefs", why);
-  if (prefs == nullptr || *prefs == nil) return std::nullopt;
-  const auto contents = foundation::toValue(*prefs);
-  if (!contents || !contents->isDictionary()) return std::nullopt;
-  return *contents->asDictionary();
+  std::optional<plist::Value> prefs;
+  if (!readTweakPrefs(prefs, why) || !prefs || !prefs->isDictionary()) return std::nullopt;
+  return *prefs->asDictionary();
 }
 
 nlohmann::ordered_json frameJson(const std::optional<CGRect>& frame) {
